@@ -1,0 +1,100 @@
+#include <tessel/var.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/tempdir.h"
+
+namespace {
+
+std::vector<std::string> logged;
+
+class VarTest : public TempDirTest {
+protected:
+  void SetUp() override {
+    TempDirTest::SetUp();
+    logged.clear();
+    Var::setLogHook([](const char* line) { logged.push_back(line); });
+  }
+  void TearDown() override {
+    Var::setLogHook(nullptr);
+    TempDirTest::TearDown();
+  }
+};
+
+TEST_F(VarTest, GetCreatesOnceAndLogsTheName) {
+  EXPECT_FALSE(Var::isset("fresh name"));
+  EXPECT_FALSE(Var::isset("fresh name"));  // isset never creates
+  EXPECT_EQ(Var::get("fresh name").toString(), "");
+  EXPECT_EQ(logged, (std::vector<std::string>{"Var::get() creating new name", "fresh name"}));
+  Var::get("fresh name") = std::string("v");
+  EXPECT_EQ(logged.size(), 2u);
+  EXPECT_TRUE(Var::isset("fresh name"));
+  EXPECT_EQ(Var::get("fresh name").toString(), "v");
+  EXPECT_FALSE(Var::isset("Fresh name"));  // case-sensitive
+  Var::get("") = 5;                        // the empty name is a name like any other
+  EXPECT_EQ(Var::get("").toInt(), 5);
+}
+
+TEST_F(VarTest, NumericTextFollowsTheScanRules) {
+  for (const char* text : {"-5", "+.5", "5.", " 12 ", "1 2", "\t7"}) EXPECT_TRUE(Var(text).is_numeric()) << text;
+  for (const char* text : {"", "+", "-", ".", "5-", "1.2.3", "1e5", "0x10", "--1"})
+    EXPECT_FALSE(Var(text).is_numeric()) << text;
+}
+
+TEST_F(VarTest, ConversionsReadTheLongestPrefix) {
+  EXPECT_EQ(Var("-17").toInt(), -17);
+  EXPECT_EQ(Var("3.99").toInt(), 3);
+  EXPECT_EQ(Var(" 12").toInt(), 12);
+  EXPECT_EQ(Var("1 2").toInt(), 1);
+  EXPECT_EQ(Var("- 5").toInt(), 0);
+  EXPECT_FLOAT_EQ(Var(".5").toFloat(), 0.5f);
+  EXPECT_EQ(Var("-1").toUnsigned(), 4294967295u);
+  for (const char* text : {"abc", ""}) {
+    EXPECT_EQ(thrownMessage([&] { Var(text).toInt(); }), "not numeric");
+    EXPECT_EQ(thrownMessage([&] { Var(text).toUnsigned(); }), "not numeric");
+    EXPECT_EQ(thrownMessage([&] { Var(text).toFloat(); }), "not numeric");
+  }
+}
+
+TEST_F(VarTest, NumbersAreStoredAsSignedText) {
+  Var v;
+  v = -3;
+  EXPECT_TRUE(v == "-3");
+  v = 4294967295u;
+  EXPECT_TRUE(v == "-1");
+  EXPECT_EQ(v.toUnsigned(), 4294967295u);
+  v = 2.5f;
+  EXPECT_EQ(v.toString(), "2.500000");
+  Var copy(v);
+  v = std::string("changed");
+  EXPECT_EQ(copy.toString(), "2.500000");
+}
+
+TEST_F(VarTest, DefaultsFileLoadsWordPairs) {
+  writeFile("data/defvar.txt", "fullscreen 1\n\ta\t1  \r\na 2\ngodmode");
+  Var::loadGlobal("data/defvar.txt");
+  EXPECT_EQ(Var::get("fullscreen").toString(), "1");
+  EXPECT_EQ(Var::get("a").toString(), "2");
+  EXPECT_FALSE(Var::isset("godmode"));  // a name without a value is dropped
+  EXPECT_EQ(logged.front(), "Var::loadGlobal");
+  EXPECT_EQ(logged.back(), "Var::loadGlobal end");
+}
+
+TEST_F(VarTest, LongWordsAreCutWithoutShiftingThePairs) {
+  std::string longName(300, 'n'), longValue(1000, 'v');
+  writeFile("data/defvar.txt", longName + " " + longValue + "\nafter ok\n");
+  Var::loadGlobal("data/defvar.txt");
+  EXPECT_EQ(Var::get(longName.substr(0, 255).c_str()).toString(), longValue.substr(0, 255));
+  EXPECT_EQ(Var::get("after").toString(), "ok");
+}
+
+TEST_F(VarTest, MissingDefaultsFileThrowsAndKeepsTheMap) {
+  Var::get("kept") = std::string("yes");
+  EXPECT_EQ(thrownMessage([] { Var::loadGlobal("data/none.txt"); }), "Var::loadGlobal can not read file");
+  EXPECT_EQ(Var::get("kept").toString(), "yes");
+}
+
+}  // namespace

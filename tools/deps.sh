@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Makes sure the Debian packages the project needs are installed.
+# As root it installs what is missing; otherwise it prints the one apt-get line to run.
+# usage: tools/deps.sh play|test
+set -euo pipefail
+
+play_packages=(cmake make g++ pkg-config)
+test_packages=("${play_packages[@]}" clang libclang-rt-14-dev libgtest-dev libbenchmark-dev libgmp-dev bc python3)
+
+case "${1:-}" in
+  play) wanted=("${play_packages[@]}") ;;
+  test) wanted=("${test_packages[@]}") ;;
+  *) echo "usage: $0 play|test" >&2; exit 2 ;;
+esac
+
+missing=()
+for package in "${wanted[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
+  [[ "$status" == "install ok installed" ]] || missing+=("$package")
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+line="apt-get install -y --no-install-recommends ${missing[*]}"
+if [[ $(id -u) -ne 0 ]]; then
+  echo "giftguard needs these Debian packages; run as root:" >&2
+  echo "  $line" >&2
+  exit 1
+fi
+echo "installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+$line
