@@ -3,10 +3,11 @@
 // Every result is truncated toward zero to 0.01; a zero can carry a minus sign.
 //
 // The value is kept as a whole number of hundredths in base-10^9 limbs, least
-// significant first. Decimal digit i of the number (i = 0 hundredths, 1 tenths,
-// 2 units, ... 511 the digit of 10^509) is digit(i). Arithmetic works on whole
-// limbs, but every result, truncation and error is the one that schoolbook
-// digit-by-digit arithmetic on those 512 digits gives.
+// significant first, with the count of limbs in use so that small numbers cost
+// little. Decimal digit i of the number (i = 0 hundredths, 1 tenths, 2 units,
+// ... 511 the digit of 10^509) is digit(i). Arithmetic works on whole limbs, but
+// every result, truncation and error is the one that schoolbook digit-by-digit
+// arithmetic on those 512 digits gives.
 
 #include <cstdint>
 #include <string>
@@ -70,15 +71,16 @@ protected:
   bool isAbsLessOrEquThan(const IQ& o) const;
   [[noreturn]] void setError(int code);
 
-  uint32_t limb[LIMBS];
+  uint32_t limb[LIMBS];  // limbs at and above `used` are 0
+  int32_t used;          // limbs in use: the top one is not 0
 
 private:
   void init();
+  void trim(int from);  // recount `used`, looking down from limb `from`
   int absCompare(const IQ& o) const;
   bool isAbsZero() const;
   // |this| = (|this| * 10^scale) / |d|, truncated; throws on a zero divisor or overflow.
   void absQuotient(const IQ& d, unsigned scale);
-  friend bool squareIsBelow(const IQ& r, const IQ& v);
 
   int32_t error;
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <type_traits>
 
 // Limb arrays below are whole numbers of hundredths, least significant limb first.
 namespace {
@@ -13,8 +14,8 @@ const int N = IQ::LIMBS;
 const uint32_t TOP_LIMIT = 100000000u;
 const uint32_t POW10[10] = {1u,      10u,      100u,      1000u,      10000u,
                             100000u, 1000000u, 10000000u, 100000000u, 1000000000u};
-// Room for a product of two numbers, with spare limbs for carries.
-const int WIDE = 2 * N + 2;
+// Room for a product of two numbers, with a spare limb for carries.
+const int WIDE = 2 * N + 1;
 
 int usedLimbs(const uint32_t* v, int n) {
   while (n > 0 && v[n - 1] == 0) --n;
@@ -23,9 +24,8 @@ int usedLimbs(const uint32_t* v, int n) {
 
 // Whether v (n limbs) is below 10^512, the range of a number.
 bool fitsRange(const uint32_t* v, int n) {
-  for (int i = N; i < n; ++i)
-    if (v[i]) return false;
-  return n < N || v[N - 1] < TOP_LIMIT;
+  n = usedLimbs(v, n);
+  return n < N || (n == N && v[N - 1] < TOP_LIMIT);
 }
 
 // v *= m in place; returns the carry limb.
@@ -40,7 +40,7 @@ uint32_t mulSmall(uint32_t* v, int n, uint32_t m) {
 }
 
 // v /= d in place (0 < d < BASE); returns the remainder.
-uint32_t divSmall(uint32_t* v, int n, uint32_t d) {
+template <typename Divisor> uint32_t divSmall(uint32_t* v, int n, Divisor d) {
   uint64_t rem = 0;
   for (int i = n - 1; i >= 0; --i) {
     uint64_t t = rem * BASE + v[i];
@@ -50,7 +50,12 @@ uint32_t divSmall(uint32_t* v, int n, uint32_t d) {
   return uint32_t(rem);
 }
 
-// acc[0..n) += v[0..nv); acc must have room for the final carry (n > nv).
+// Constant divisors let the compiler replace the division by a multiplication.
+template <uint32_t D> uint32_t divSmallBy(uint32_t* v, int n) {
+  return divSmall(v, n, std::integral_constant<uint64_t, D>());
+}
+
+// acc[0..n) += v[0..nv) with carry; acc must have room for the final carry (n > nv).
 void addInto(uint32_t* acc, int n, const uint32_t* v, int nv) {
   uint32_t carry = 0;
   for (int i = 0; i < n && (i < nv || carry); ++i) {
@@ -64,7 +69,8 @@ void addInto(uint32_t* acc, int n, const uint32_t* v, int nv) {
 // are carried every 16 rows, before 16 products of up to 10^18 could overflow them.
 void mulLimbs(const uint32_t* a, int na, const uint32_t* b, int nb, uint32_t* out) {
   const int n = na + nb;
-  uint64_t acc[WIDE + 1] = {};
+  uint64_t acc[WIDE];
+  std::fill(acc, acc + n, 0);
   auto carryColumns = [&] {
     uint64_t carry = 0;
     for (int k = 0; k < n; ++k) {
@@ -91,7 +97,7 @@ void mulLimbs(const uint32_t* a, int na, const uint32_t* b, int nb, uint32_t* ou
 void divLimbs(const uint32_t* u, int nu, const uint32_t* v, int nv, uint32_t* q) {
   // Scale both so that the divisor's top limb is at least BASE/2.
   const uint32_t scale = BASE / (v[nv - 1] + 1);
-  uint32_t un[WIDE + 1] = {}, vn[WIDE] = {};
+  uint32_t un[N + 2] = {}, vn[N] = {};
   std::copy(u, u + nu, un);
   un[nu] = mulSmall(un, nu, scale);
   std::copy(v, v + nv, vn);
@@ -135,62 +141,169 @@ void divLimbs(const uint32_t* u, int nu, const uint32_t* v, int nv, uint32_t* q)
 // The product of two magnitudes as schoolbook digit arithmetic forms it: one partial
 // product per digit of b, the two fraction digits' partials each truncated by its own
 // downward shift. So the result can be 0.01 below the truncated exact product.
-// False when a partial product or the sum leaves the range.
-bool multCore(const uint32_t* a, const uint32_t* b, uint32_t* r) {
+// r gets the limbs in use and nr their count; false when a partial product or the
+// sum leaves the range.
+bool multCore(const uint32_t* a, int na, const uint32_t* b, int nb, uint32_t* r, int& nr) {
   uint32_t whole[N];  // b's digits from position 2 up: b / 100
-  std::copy(b, b + N, whole);
-  const uint32_t fraction = divSmall(whole, N, 100);
-  const int na = usedLimbs(a, N), nw = usedLimbs(whole, N);
+  std::copy(b, b + nb, whole);
+  const uint32_t fraction = divSmallBy<100>(whole, nb);
+  const int nw = usedLimbs(whole, nb);
+  const int n = std::max(na + nw, na + 1) + 1;
 
-  uint32_t sum[WIDE + 1] = {};
+  uint32_t sum[WIDE + 1];
+  std::fill(sum, sum + n, 0);
   if (na && nw) mulLimbs(a, na, whole, nw, sum);
 
   const uint32_t digits[2] = {fraction / 10, fraction % 10};  // tenths, hundredths
-  const uint32_t shifts[2] = {10, 100};
   for (int k = 0; k < 2; ++k) {
     if (!digits[k] || !na) continue;
     uint32_t part[N + 1];
     std::copy(a, a + na, part);
     part[na] = mulSmall(part, na, digits[k]);
     if (!fitsRange(part, na + 1)) return false;
-    divSmall(part, na + 1, shifts[k]);
-    addInto(sum, WIDE + 1, part, na + 1);
+    if (k == 0)
+      divSmallBy<10>(part, na + 1);
+    else
+      divSmallBy<100>(part, na + 1);
+    addInto(sum, n, part, na + 1);
   }
-  if (!fitsRange(sum, WIDE + 1)) return false;
-  std::copy(sum, sum + N, r);
+  if (!fitsRange(sum, n)) return false;
+  nr = usedLimbs(sum, n);
+  std::copy(sum, sum + nr, r);
   return true;
 }
 
+// Unsigned whole numbers in base 2^64 for the square root's search, where halving
+// is a shift. 30 words hold 10^514, and the square of anything the search squares.
+using u128 = unsigned __int128;
+struct Binary {
+  static const int WORDS = 30;
+  uint64_t w[WORDS];
+  int n = 0;  // words in use
+
+  void trim() {
+    while (n > 0 && w[n - 1] == 0) --n;
+  }
+  int bits() const { return n ? 64 * (n - 1) + (64 - __builtin_clzll(w[n - 1])) : 0; }
+  void mulAdd(uint64_t m, uint64_t add) {  // this = this * m + add
+    u128 carry = add;
+    for (int i = 0; i < n; ++i) {
+      carry += u128(w[i]) * m;
+      w[i] = uint64_t(carry);
+      carry >>= 64;
+    }
+    if (carry) w[n++] = uint64_t(carry);
+  }
+  void operator+=(const Binary& o) {
+    uint64_t carry = 0;
+    int i = 0;
+    for (; i < o.n; ++i) {
+      u128 t = u128(i < n ? w[i] : 0) + o.w[i] + carry;
+      w[i] = uint64_t(t);
+      carry = uint64_t(t >> 64);
+    }
+    for (; carry && i < n; ++i) carry = ++w[i] == 0;
+    n = std::max(n, o.n);
+    if (carry) w[n++] = 1;
+  }
+  void operator-=(const Binary& o) {  // requires this >= o
+    uint64_t borrow = 0;
+    for (int i = 0; i < n; ++i) {
+      const uint64_t sub = (i < o.n ? o.w[i] : 0);
+      const uint64_t t = w[i] - sub - borrow;
+      borrow = (w[i] < sub) || (w[i] - sub < borrow);
+      w[i] = t;
+    }
+    trim();
+  }
+  void halve() {
+    for (int i = 0; i < n; ++i) w[i] = (w[i] >> 1) | (i + 1 < n ? w[i + 1] << 63 : 0);
+    trim();
+  }
+  int compare(const Binary& o) const {
+    if (n != o.n) return n < o.n ? -1 : 1;
+    for (int i = n - 1; i >= 0; --i)
+      if (w[i] != o.w[i]) return w[i] < o.w[i] ? -1 : 1;
+    return 0;
+  }
+  static void square(const Binary& a, Binary& out) {
+    out.n = 2 * a.n;
+    std::fill(out.w, out.w + out.n, 0);
+    for (int i = 0; i < a.n; ++i) {
+      u128 carry = 0;
+      for (int j = 0; j < a.n; ++j) {
+        carry += u128(a.w[i]) * a.w[j] + out.w[i + j];
+        out.w[i + j] = uint64_t(carry);
+        carry >>= 64;
+      }
+      out.w[i + a.n] = uint64_t(carry);
+    }
+    out.trim();
+  }
+  static Binary fromLimbs(const uint32_t* v, int nv) {
+    Binary b;
+    for (int i = nv - 1; i >= 0; --i) b.mulAdd(BASE, v[i]);
+    return b;
+  }
+  // Base-10^9 limbs of this number, which must be below 10^512.
+  void toLimbs(uint32_t* out) const {
+    Binary rest = *this;
+    std::fill(out, out + N, 0);
+    for (int k = 0; rest.n > 0; ++k) {
+      uint64_t rem = 0;
+      for (int i = rest.n - 1; i >= 0; --i) {
+        u128 t = (u128(rem) << 64) | rest.w[i];
+        rest.w[i] = uint64_t(t / BASE);
+        rem = uint64_t(t % BASE);
+      }
+      rest.trim();
+      out[k] = uint32_t(rem);
+    }
+  }
+};
+
 }  // namespace
 
-IQ::IQ() { init(); }
+IQ::IQ() {
+  std::fill(limb, limb + N, 0u);
+  used = 0;
+  minus = false;
+  error = 0;
+}
 
-IQ::IQ(const char* num) { setDec(num); }
+IQ::IQ(const char* num) : IQ() { setDec(num); }
 
 IQ::IQ(unsigned char v) : IQ(int(v)) {}
 
 IQ::IQ(char v) : IQ(int(v)) {}
 
-IQ::IQ(int v) {
-  init();
+IQ::IQ(int v) : IQ() {
   minus = v < 0;
   const uint64_t hundredths = (minus ? uint64_t(-int64_t(v)) : uint64_t(v)) * 100;
   limb[0] = uint32_t(hundredths % BASE);
   limb[1] = uint32_t(hundredths / BASE);
+  trim(2);
 }
 
 void IQ::init() {
-  std::fill(limb, limb + N, 0u);
+  std::fill(limb, limb + used, 0u);
+  used = 0;
   minus = false;
   error = 0;
 }
 
+void IQ::trim(int from) { used = usedLimbs(limb, from); }
+
 void IQ::set(const IQ& o) { *this = o; }
 
 const IQ& IQ::operator=(const IQ& o) {
-  std::copy(o.limb, o.limb + N, limb);
-  minus = o.minus;
-  error = o.error;
+  if (this != &o) {
+    std::copy(o.limb, o.limb + o.used, limb);
+    if (used > o.used) std::fill(limb + o.used, limb + used, 0u);
+    used = o.used;
+    minus = o.minus;
+    error = o.error;
+  }
   return *this;
 }
 
@@ -230,20 +343,23 @@ void IQ::setDec(const char* num) {
     for (const char* c = point + 1; c < end && pos >= 0; ++c)
       if (isDigit(*c)) place(pos--, *c);
   }
+  trim(N);
 }
 
 std::string IQ::getDecF() const {
-  char all[N * LIMB_DIGITS];  // every digit, most significant first, with the top limb's spare one
-  for (int i = 0; i < N; ++i) {
+  const int limbs = std::max(used, 1);
+  char all[N * LIMB_DIGITS];  // the digits of the limbs in use, most significant first
+  char* const last = all + limbs * LIMB_DIGITS;
+  for (int i = 0; i < limbs; ++i) {
     uint32_t v = limb[i];
-    for (int k = 0; k < LIMB_DIGITS; ++k, v /= 10) all[N * LIMB_DIGITS - 1 - (i * LIMB_DIGITS + k)] = char('0' + v % 10);
+    for (int k = 1; k <= LIMB_DIGITS; ++k, v /= 10) last[-(i * LIMB_DIGITS + k)] = char('0' + v % 10);
   }
   const char* integer = all;
-  const char* point = all + N * LIMB_DIGITS - 2;
+  const char* point = last - 2;
   while (integer < point && *integer == '0') ++integer;
 
   std::string out;
-  out.reserve(DIGITS + 2);
+  out.reserve(size_t(point - integer) + 4);
   if (minus) out += '-';
   out.append(integer, point);
   out += '.';
@@ -271,26 +387,31 @@ void IQ::setError(int code) {
 }
 
 int IQ::absCompare(const IQ& o) const {
-  for (int i = N - 1; i >= 0; --i)
+  if (used != o.used) return used < o.used ? -1 : 1;
+  for (int i = used - 1; i >= 0; --i)
     if (limb[i] != o.limb[i]) return limb[i] < o.limb[i] ? -1 : 1;
   return 0;
 }
 
-bool IQ::isAbsZero() const { return usedLimbs(limb, N) == 0; }
+bool IQ::isAbsZero() const { return used == 0; }
 
 bool IQ::isAbsLessThan(const IQ& o) const { return absCompare(o) < 0; }
 
 bool IQ::isAbsLessOrEquThan(const IQ& o) const { return absCompare(o) <= 0; }
 
 void IQ::absPlus(const IQ& o) {
+  const int n = std::max(used, o.used);
   uint32_t carry = 0;
-  for (int i = 0; i < N; ++i) {
+  for (int i = 0; i < n; ++i) {
     uint32_t t = limb[i] + o.limb[i] + carry;
     carry = t >= BASE;
     limb[i] = carry ? t - BASE : t;
   }
-  if (limb[N - 1] >= TOP_LIMIT) {  // a carry out of the top digit: keep the digits, drop the carry
+  if (carry) limb[n] = carry;  // n < N: the top limbs are below TOP_LIMIT, their sum has no carry
+  trim(std::min(n + 1, N));
+  if (used == N && limb[N - 1] >= TOP_LIMIT) {  // a carry out of the top digit: keep the digits, drop the carry
     limb[N - 1] -= TOP_LIMIT;
+    trim(N);
     setError(1);
   }
 }
@@ -298,28 +419,35 @@ void IQ::absPlus(const IQ& o) {
 void IQ::absMinus(const IQ& o) {
   if (isAbsLessThan(o)) setError(2);
   uint32_t borrow = 0;
-  for (int i = 0; i < N; ++i) {
+  for (int i = 0; i < used && (i < o.used || borrow); ++i) {
     const uint32_t take = o.limb[i] + borrow;
     borrow = limb[i] < take;
     limb[i] = borrow ? limb[i] + BASE - take : limb[i] - take;
   }
+  trim(used);
 }
 
 void IQ::mult(unsigned char m) {
-  const uint32_t carry = mulSmall(limb, N, m);
-  if (carry || limb[N - 1] >= TOP_LIMIT) {
+  const uint32_t carry = mulSmall(limb, used, m);
+  if (carry && used < N) limb[used] = carry;
+  trim(std::min(used + 1, N));
+  if ((carry && used == N) || (used == N && limb[N - 1] >= TOP_LIMIT)) {
     limb[N - 1] %= TOP_LIMIT;
+    trim(N);
     setError(1);
   }
 }
 
 void IQ::setAbsMult(const IQ& a, const IQ& b) {
   uint32_t r[N];
-  if (!multCore(a.limb, b.limb, r)) {
+  int nr = 0;
+  if (!multCore(a.limb, a.used, b.limb, b.used, r, nr)) {
     init();
     setError(1);
   }
-  std::copy(r, r + N, limb);
+  std::copy(r, r + nr, limb);
+  if (used > nr) std::fill(limb + nr, limb + used, 0u);
+  used = nr;
 }
 
 void IQ::setMult(const IQ& a, const IQ& b) {
@@ -378,22 +506,22 @@ const IQ IQ::operator/(const IQ& o) const {
 }
 
 void IQ::absQuotient(const IQ& d, unsigned scale) {
-  const int nd = usedLimbs(d.limb, N);
-  if (nd == 0) setError(8);
+  if (d.used == 0) setError(8);
   uint32_t u[N + 1];
-  std::copy(limb, limb + N, u);
-  u[N] = mulSmall(u, N, POW10[scale]);
-  const int nu = usedLimbs(u, N + 1);
+  std::copy(limb, limb + used, u);
+  u[used] = mulSmall(u, used, POW10[scale]);
+  const int nu = usedLimbs(u, used + 1);
 
   uint32_t q[N + 1] = {};
-  if (nd == 1) {
-    std::copy(u, u + N + 1, q);
-    divSmall(q, N + 1, d.limb[0]);
-  } else if (nu >= nd) {
-    divLimbs(u, nu, d.limb, nd, q);
+  if (d.used == 1) {
+    std::copy(u, u + nu, q);
+    divSmall(q, nu, d.limb[0]);
+  } else if (nu >= d.used) {
+    divLimbs(u, nu, d.limb, d.used, q);
   }
   if (!fitsRange(q, N + 1)) setError(1);
   std::copy(q, q + N, limb);
+  trim(N);
 }
 
 void IQ::absHardDiv(const IQ& d) { absDiv(d); }
@@ -445,32 +573,47 @@ void IQ::pow(unsigned n) {
   set(current);
 }
 
-// Whether r * r, as multiplication truncates it, is below v (v not negative).
-// A square beyond the range is above every number, so it is not below v.
-bool squareIsBelow(const IQ& r, const IQ& v) {
-  const int digitsOfR = usedLimbs(r.limb, N) * IQ::LIMB_DIGITS;
-  const int digitsOfV = usedLimbs(v.limb, N) * IQ::LIMB_DIGITS;
-  if (digitsOfR > digitsOfV / 2 + 2 * IQ::LIMB_DIGITS) return false;  // far too large to be below
-  uint32_t square[N];
-  if (!multCore(r.limb, r.limb, square)) return false;
-  for (int i = N - 1; i >= 0; --i)
-    if (square[i] != v.limb[i]) return square[i] < v.limb[i];
-  return false;
-}
-
 // A halving search, not an exact root: the square root of 16 gives 3.97.
+// r = 0, step = the value; while 0.01 <= step: r += step if r * r < value, else
+// r -= step; step = step / 2. In hundredths the steps are the value shifted right,
+// and r never drops below 0 (the first step sets it to the value, the later ones
+// add up to less), so the search runs on binary whole numbers. r * r, truncated
+// as multiplication truncates it, is floor(r^2 / 100) or one less; only when
+// floor(r^2 / 100) equals the value does the exact product decide. A square beyond
+// the range is above every number.
 IQ& IQ::sqrt() {
   if (minus) throw "IQ::sqrt(-cos);";
-  const IQ eps("0.01"), two(2);
-  IQ r, step(*this);
-  while (eps <= step) {
-    if (squareIsBelow(r, *this))
+  const Binary value = Binary::fromLimbs(limb, used);
+  Binary low = value;  // 100 * value: squares below it are below the value
+  low.mulAdd(100, 0);
+  Binary high = low;  // 100 * value + 100: squares from it on are not below
+  high.mulAdd(1, 100);
+  const int tooManyBits = (high.bits() + 3) / 2 + 1;
+
+  Binary r, step = value, square;
+  auto squareIsBelow = [&] {
+    if (r.bits() > tooManyBits) return false;
+    Binary::square(r, square);
+    if (square.compare(low) < 0) return true;
+    if (square.compare(high) >= 0) return false;
+    IQ root, exact;
+    r.toLimbs(root.limb);
+    root.trim(N);
+    int n = 0;
+    if (!multCore(root.limb, root.used, root.limb, root.used, exact.limb, n)) return false;
+    exact.used = n;
+    return exact.isAbsLessThan(*this);
+  };
+  while (step.n > 0) {
+    if (squareIsBelow())
       r += step;
     else
       r -= step;
-    step /= two;
+    step.halve();
   }
-  set(r);
+  init();
+  r.toLimbs(limb);
+  trim(N);
   return *this;
 }
 

@@ -5,6 +5,7 @@
 
 #include <random>
 #include <string>
+#include <vector>
 
 #include "support/iq_literal.h"
 #include "support/tempdir.h"
@@ -214,8 +215,11 @@ TEST_F(IQAgainstDigits, DivisionMatchesLongDivision) {
 }
 
 TEST_F(IQAgainstDigits, SquareRootMatchesTheDigitWiseSearch) {
-  for (int n = 0; n < 40; ++n) {
-    std::string v = randomDigits(randomLength(n < 10 ? 4 : 120));
+  std::vector<std::string> values;
+  for (int n = 1; n <= 600; ++n) values.push_back(std::to_string(n));
+  for (int n = 1; n <= 600; ++n) values.push_back(std::to_string(n / 100) + "." + std::to_string(n % 100 / 10) + std::to_string(n % 10));
+  for (int n = 0; n < 40; ++n) values.push_back(randomDigits(randomLength(n < 10 ? 4 : 120)));
+  for (const std::string& v : values) {
     LiteralIQ target = LiteralIQ::parse(v);
     // The search with every step in digit arithmetic; r stays non-negative here.
     IQ r, step(v.c_str()), eps("0.01"), two(2);

@@ -1,0 +1,50 @@
+#pragma once
+// Scope trace: each time an instrumented operation is entered or left, one line
+// naming every open scope, outermost first, goes to "proof.txt". The last lines
+// of the file tell where the program was.
+
+#include <tessel/stack.h>
+
+#include <cstdio>
+#include <memory>
+
+class Proof {
+public:
+  // Created on the first call, which creates "proof.txt"; never destroyed, so
+  // that scopes closing late in the process still have it.
+  static Proof* I();
+
+  void start(const char* name);
+  // Pops the innermost scope whatever the name.
+  void stop(const char* name);
+  void save();
+  // Not needed in normal runs: the standard library flushes the file at exit.
+  void flush();
+
+  ~Proof();
+  Proof(const Proof&) = delete;
+  Proof& operator=(const Proof&) = delete;
+
+private:
+  Proof();
+
+  struct FileCloser {
+    void operator()(FILE* f) const { fclose(f); }
+  };
+
+  Stack<char*> stack;                      // owned copies of the names
+  std::unique_ptr<FILE, FileCloser> hand;  // null: the trace is disabled
+};
+
+// Opens the scope fun for its own lifetime, exceptions included. The name is
+// not copied: pass a literal.
+class ProofOb {
+public:
+  explicit ProofOb(const char* fun);
+  ~ProofOb();
+  ProofOb(const ProofOb&) = delete;
+  ProofOb& operator=(const ProofOb&) = delete;
+
+private:
+  const char* fun;
+};

@@ -1,0 +1,27 @@
+#pragma once
+// Static helpers over standard-I/O files and chunk ids. Chunk readers and
+// writers derive from it to call these unqualified.
+
+#include <cstdio>
+
+class Tessel {
+public:
+  Tessel() = default;
+
+  // Leaves the file position where it was.
+  static unsigned long fileSize(FILE* hand);
+  // Whether name is a regular file that can be opened for binary reading.
+  static bool is_file(const char* name);
+  // Digits with at most one '.'; no sign, no exponent, not empty.
+  static bool is_numeric(const char* text);
+  // Copies all of in, from its start, to out's current position.
+  static bool file2file(FILE* in, FILE* out);
+  // Drops the directories in place ("data/log.txt" -> "log.txt").
+  static void rmPath(char* path);
+  static unsigned chunk2unsigned(unsigned char a, unsigned char b, unsigned char c,
+                                 unsigned char d);
+  // Exactly four characters, the first one lowest.
+  static unsigned chunk2unsigned(const char* c);
+  // Skips spaces, tabs and line feeds (not carriage returns).
+  static char readFirstNonWhiteChar(FILE* hand);
+};

@@ -1,0 +1,87 @@
+#include <tessel/tessel.h>
+
+#include <sys/stat.h>
+
+#include <cassert>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+struct FileCloser {
+  void operator()(FILE* f) const { fclose(f); }
+};
+
+bool isWhite(int c) { return c == ' ' || c == '\t' || c == '\n'; }
+
+}  // namespace
+
+unsigned long Tessel::fileSize(FILE* hand) {
+  long at = ftell(hand);
+  fseek(hand, 0, SEEK_END);
+  long size = ftell(hand);
+  fseek(hand, at, SEEK_SET);
+  return static_cast<unsigned long>(size);
+}
+
+bool Tessel::is_file(const char* name) {
+  std::unique_ptr<FILE, FileCloser> hand(fopen(name, "rb"));
+  if (!hand) return false;
+  // A folder opens for reading here but is no file to read.
+  struct stat info;
+  return fstat(fileno(hand.get()), &info) == 0 && !S_ISDIR(info.st_mode);
+}
+
+bool Tessel::is_numeric(const char* text) {
+  if (!*text) return false;
+  int dots = 0;
+  for (const char* p = text; *p; ++p) {
+    if (*p == '.') {
+      if (++dots > 1) return false;
+    } else if (*p < '0' || *p > '9') {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool Tessel::file2file(FILE* in, FILE* out) {
+  fseek(in, 0, SEEK_SET);
+  char block[4096];
+  size_t got;
+  while ((got = fread(block, 1, sizeof block, in)) > 0) fwrite(block, 1, got, out);
+  return true;
+}
+
+void Tessel::rmPath(char* path) {
+  size_t len = strlen(path);
+  // A separator at index 0 alone does not count.
+  for (size_t i = len; i-- > 1;) {
+    if (path[i] == '/' || path[i] == '\\') {
+      memmove(path, path + i + 1, len - i);
+      return;
+    }
+  }
+}
+
+unsigned Tessel::chunk2unsigned(unsigned char a, unsigned char b, unsigned char c,
+                                unsigned char d) {
+  return unsigned(a) | unsigned(b) << 8 | unsigned(c) << 16 | unsigned(d) << 24;
+}
+
+unsigned Tessel::chunk2unsigned(const char* c) {
+  if (strlen(c) != 4) throw "chunk id must have exactly 4 characters";
+  return chunk2unsigned(c[0], c[1], c[2], c[3]);
+}
+
+char Tessel::readFirstNonWhiteChar(FILE* hand) {
+  assert(hand);
+  if (feof(hand)) throw "end of file";
+  // A first read at the end gives EOF as (char)0xFF, which the caller rejects.
+  int c = fgetc(hand);
+  while (isWhite(c)) {
+    c = fgetc(hand);
+    if (feof(hand)) throw "reach end of file";
+  }
+  return char(c);
+}

@@ -1,0 +1,78 @@
+#include <tessel/arrayMap.h>
+#include <tessel/stack.h>
+
+#include <support/tempdir.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <type_traits>
+
+TEST(Array, GrowsByDoublingOnWriteResizesExactlyAndNeverCounts) {
+  Array<int> a;
+  const Array<int>& c = a;
+  EXPECT_EQ(thrownMessage([&] { c[1]; }), "try to read unallocated data");
+  a[5] = 5;
+  EXPECT_EQ(a.size(), 8u);
+  a[100] = 100;
+  EXPECT_EQ(a.size(), 128u);
+  a.resize2(3);
+  EXPECT_EQ(a.size(), 128u);
+  EXPECT_EQ(c[5] + c[100] + c[127], 105);  // unwritten slots read as zero
+  a.num = 7;
+  a.resize(6);
+  a.resize(8);
+  EXPECT_EQ(a.num, 7u);
+  EXPECT_EQ(c[5] + c[6], 5);
+}
+
+TEST(Array, CopiesTakeEveryAllocatedElement) {
+  Array<std::string> a;
+  for (unsigned i = 0; i < 4; ++i) a[i] = std::string(1, char('a' + i));
+  a.num = 3;
+  Array<std::string> copy(a), assigned;
+  assigned[9] = "old";
+  assigned = a;
+  for (Array<std::string>* x : {&copy, &assigned}) {
+    EXPECT_EQ(x->num, 3u);
+    EXPECT_EQ(x->size(), 4u);
+    EXPECT_EQ((*x)[3], "d");
+  }
+  copy[0] = "changed";
+  EXPECT_EQ(a[0], "a");
+}
+
+TEST(Array, IndexesThatCannotBeGrownToThrow) {
+  Array<char> a;
+  EXPECT_EQ(thrownMessage([&] { a[0xFFFFFFFFu] = 1; }), "Array: index too large to grow");
+  EXPECT_EQ(thrownMessage([&] { a[0x80000000u] = 1; }), "Array: index too large to grow");
+  EXPECT_EQ(thrownMessage([&] { a.resize2(0x80000001u); }), "Array: capacity too large to grow");
+  EXPECT_EQ(a.size(), 1u);
+}
+
+TEST(ArrayMap, LooksUpCaseSensitivelyFindsTheFirstDuplicateWalksInOrder) {
+  ArrayMap<int> m;
+  char name[] = "x";
+  int& v = m[name];
+  name[0] = 'z';  // the map keeps its own copy
+  EXPECT_EQ(&m["x"], &v);
+  EXPECT_FALSE(m.isKey("X"));
+  m.addKey("x");
+  m.val[1] = 7;
+  m["x"] = 3;
+  m["a"] = 1;
+  int seen = 0;
+  for (m.reset(); !m.currentAtEnd(); m.next()) seen = seen * 10 + m.current();
+  EXPECT_EQ(seen, 371);
+  static_assert(!std::is_copy_constructible<ArrayMap<int>>::value, "keys would be freed twice");
+}
+
+TEST(Stack, PopsInReverseAndRefusesWhenEmpty) {
+  Stack<std::string> st;
+  st.push("a");
+  st.push("b");
+  EXPECT_EQ(st.pop(), "b");
+  EXPECT_EQ(st.pop(), "a");
+  EXPECT_EQ(thrownMessage([&] { st.pop(); }), "pop from empty stack");
+  EXPECT_EQ(st.getSize(), 0u);
+}

@@ -1,0 +1,65 @@
+#include <tessel/proof.h>
+
+#include <support/tempdir.h>
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+// The trace is a process-wide singleton that creates "proof.txt" once, so each
+// case runs in a child of its own, in the test's folder. True when it exited 0.
+template <typename F> bool inChild(F body) {
+  fflush(nullptr);
+  pid_t pid = fork();
+  if (pid == 0) {
+    body();
+    Proof::I()->flush();
+    _exit(0);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+class ProofTrace : public TempDirTest {};
+
+TEST_F(ProofTrace, EntriesAndExitsWriteTheOpenScopesExceptionsIncluded) {
+  ASSERT_TRUE(inChild([] {
+    ProofOb outer("A");
+    try {
+      ProofOb inner("B");
+      throw "boom";
+    } catch (const char*) {
+    }
+  }));
+  EXPECT_EQ(readFile("proof.txt"), "=> A \n=> A => B \n=> A \n\n");
+}
+
+TEST_F(ProofTrace, StopPopsTheInnermostWhateverTheName) {
+  ASSERT_TRUE(inChild([] {
+    Proof::I()->start("A");
+    Proof::I()->start("A");
+    Proof::I()->stop("B");
+    Proof::I()->save();
+    Proof::I()->stop("A");
+    if (thrownMessage([] { Proof::I()->stop("A"); }) != "pop from empty stack") _exit(1);
+  }));
+  EXPECT_EQ(readFile("proof.txt"), "=> A \n");
+}
+
+TEST_F(ProofTrace, TheFileIsCompleteAfterANormalExit) {
+  ASSERT_TRUE(inChild([] {
+    { ProofOb a("A"); }
+    std::exit(0);
+  }));
+  EXPECT_EQ(readFile("proof.txt"), "=> A \n\n");
+}
+
+TEST_F(ProofTrace, AFileThatCannotBeCreatedDisablesTheTrace) {
+  std::filesystem::create_directory("proof.txt");
+  ASSERT_TRUE(inChild([] { ProofOb a("A"); }));
+  EXPECT_TRUE(std::filesystem::is_directory("proof.txt"));
+}

@@ -1,0 +1,73 @@
+#include <tessel/garbageCollector.h>
+#include <tessel/garbageCollectorSuper.h>
+
+#include <support/tempdir.h>
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <string>
+
+std::string deleted;  // names of deleted objects, in order
+
+class Named : public GarbageCollector {
+public:
+  explicit Named(char name) : name(name) {}
+  ~Named() override { deleted += name; }
+  char name;
+};
+
+GarbageCollectorSuper* registry() { return GarbageCollectorSuper::I(); }
+
+// The registry is process-wide: every case starts and ends with it empty.
+class Registry : public ::testing::Test {
+protected:
+  void SetUp() override { deleted.clear(); }
+  void TearDown() override { EXPECT_EQ(registry()->getNum(), 0u); }
+};
+
+TEST_F(Registry, UpdateLeavesTheEntryMovedIntoAFreedSlotForTheNextPass) {
+  new Named('X');
+  new Named('Y');
+  new Named('Z');
+  registry()->update();
+  EXPECT_EQ(deleted, "XY");
+  EXPECT_EQ(registry()->getNum(), 1u);
+  registry()->update();
+  EXPECT_EQ(deleted, "XYZ");
+}
+
+TEST_F(Registry, ObjectsLiveWhileTheyHaveUsersAndUsersNeverWrap) {
+  Named* a = new Named('a');
+  new Named('b');
+  a->startUsingOb();
+  a->startUsingOb();
+  a->endUsingOb();
+  registry()->update();
+  EXPECT_EQ(deleted, "b");
+  a->endUsingOb();
+#ifdef NDEBUG
+  a->endUsingOb();
+#else
+  EXPECT_DEATH(a->endUsingOb(), "usersCount != 0");
+#endif
+  EXPECT_EQ(a->getUsersCount(), 0u);
+  registry()->update();
+  EXPECT_EQ(deleted, "ba");
+}
+
+TEST(RegistryChild, DeletingAnObjectInUseThrows) {
+  // The throw leaves a freed object registered, so it happens in a child.
+  fflush(nullptr);
+  pid_t pid = fork();
+  if (pid == 0) {
+    Named* a = new Named('a');
+    a->startUsingOb();
+    _exit(thrownMessage([&] { delete a; }) == "deleting GarbageCollector used by somebody" ? 0 : 1);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
