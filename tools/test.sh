@@ -7,7 +7,7 @@ cd "$root"
 tools/deps.sh test || exit 1
 jobs=$(nproc)
 
-sanitize_flags=(-DGIFTGUARD_SANITIZE=ON -DGIFTGUARD_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug)
+sanitize_flags=(-DGIFTGUARD_SANITIZE=ON -DGIFTGUARD_TESTS=ON -DGIFTGUARD_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug)
 if command -v clang++ >/dev/null; then
   sanitize_flags+=(-DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DGIFTGUARD_FUZZ=ON)
 fi
@@ -16,7 +16,7 @@ status=0
 echo "== build: sanitizers"
 cmake -S . -B build-sanitize "${sanitize_flags[@]}" >/dev/null && cmake --build build-sanitize -j "$jobs" || exit 1
 echo "== build: plain"
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null && cmake --build build -j "$jobs" || exit 1
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGIFTGUARD_TESTS=ON -DGIFTGUARD_BENCH=ON >/dev/null && cmake --build build -j "$jobs" || exit 1
 
 echo "== tests: sanitizers"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
