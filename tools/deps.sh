@@ -5,7 +5,7 @@
 set -euo pipefail
 
 play_packages=(cmake make g++ pkg-config)
-test_packages=("${play_packages[@]}" clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev libgmp-dev bc python3)
+test_packages=("${play_packages[@]}" clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev libgmp-dev bc python3 imagemagick)
 
 case "${1:-}" in
   play) wanted=("${play_packages[@]}") ;;

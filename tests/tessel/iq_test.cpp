@@ -238,19 +238,4 @@ TEST_F(IQAgainstDigits, SquareRootMatchesTheDigitWiseSearch) {
   }
 }
 
-TEST_F(IQAgainstDigits, AdditionAndSubtractionAreExact) {
-  for (int n = 0; n < 300; ++n) {
-    std::string a = randomDigits(randomLength(505)), b = randomDigits(randomLength(505));
-    LiteralIQ la = LiteralIQ::parse(a), lb = LiteralIQ::parse(b);
-    LiteralIQ s = la;
-    if (s.absPlus(lb)) {
-      EXPECT_EQ(dec(IQ(a.c_str()) + IQ(b.c_str())), s.str());
-    }
-    bool less = la.compare(lb) < 0;
-    LiteralIQ d = less ? lb : la;
-    d.absMinus(less ? la : lb);
-    EXPECT_EQ(dec(IQ(a.c_str()) - IQ(b.c_str())), (less ? "-" : "") + d.str());
-  }
-}
-
 }  // namespace
