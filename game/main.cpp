@@ -4,14 +4,13 @@
 #include <cstdio>
 
 int main() {
-  Var::setLogHook([](const char* line) { debug(line); });
   debug("winmain start");
   try {
     Var::loadGlobal("data/defvar.txt");
   } catch (const char* message) {
     debug(message);  // start-up goes on without default variables
   }
-  std::printf("giftguard: the utility library is in place; the window and the game come next.\n");
+  std::printf("giftguard: the console is in place; the window and the game come next.\n");
   debug("exit");
   return 0;
 }

@@ -1,5 +1,5 @@
 #pragma once
-// Engine primitives. For now the debug family: messages for the log at level 2.
+// Engine primitives. The debug family writes messages to the console's log at level 2.
 
 void debug(const char* text);
 void debug(const char* text, int num);

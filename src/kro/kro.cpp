@@ -1,20 +1,19 @@
+#include <kro/cfr.h>
 #include <kro/kro.h>
 
 #include <cstdio>
+#include <string>
 
-// Until the console exists the log is standard output.
-void debug(const char* text) { std::printf("%s\n", text); }
+// Level 2 of the console's log; the first message creates the console.
+void debug(const char* text) { Cfr::I()->echo(text, 2); }
 
-void debug(const char* text, int num) {
-  char line[256];
-  std::snprintf(line, sizeof line, "%s%d", text, num);
-  debug(line);
-}
+void debug(const char* text, int num) { debug((std::string(text) + std::to_string(num)).c_str()); }
 
-void debug(const char* text, unsigned num) { debug(text, int(num)); }
+// Written as a signed number, as the log always has: 4294967295 shows as -1.
+void debug(const char* text, unsigned num) { debug(text, static_cast<int>(num)); }
 
 void debug(const char* text, float num) {
-  char line[256];
-  std::snprintf(line, sizeof line, "%s%.2f", text, double(num));
-  debug(line);
+  char number[64];
+  std::snprintf(number, sizeof number, "%.2f", double(num));
+  debug((std::string(text) + number).c_str());
 }

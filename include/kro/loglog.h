@@ -1,0 +1,30 @@
+#pragma once
+// The program's log: the last messages as coloured line records for the screen,
+// each message also on standard output and appended to "data/log.txt".
+
+class Loglog {
+public:
+  static const unsigned logsnum = 20;  // line records; record 0 is the newest
+  static const unsigned loglen = 256;  // bytes of a record: level, then text
+
+  Loglog();
+  virtual ~Loglog() = default;
+  Loglog(const Loglog&) = delete;
+  Loglog& operator=(const Loglog&) = delete;
+
+  // Adds one message at a level (1 warning, 2 debug, 3 error, 4 command, 5 output).
+  void echo(const char* text, unsigned char userid);
+
+  const char* lineText(unsigned record) const { return logs[record] + 1; }
+  unsigned char lineLevel(unsigned record) const { return static_cast<unsigned char>(logs[record][0]); }
+  // Whether messages still reach the log file.
+  bool fileOn() const { return fileWorks; }
+
+protected:
+  char logs[logsnum][loglen];
+  const char* filename;
+  float showY;
+
+private:
+  bool fileWorks;
+};
