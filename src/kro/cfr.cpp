@@ -44,6 +44,7 @@ std::vector<std::string> splitCommandLine(const char* line) {
   }
 
   std::vector<std::string> words;
+  words.reserve(8);
   for (size_t i = 0; i < copy.size();) {
     if (copy[i] == ' ') {
       ++i;
@@ -133,6 +134,7 @@ int Cfr::exec(const char* cmd) {
     if (stepsLeft != UNLIMITED) --stepsLeft;
     const std::vector<std::string> words = splitCommandLine(cmd);
     std::vector<const char*> argv;
+    argv.reserve(words.size() + 1);
     for (const std::string& word : words) argv.push_back(word.c_str());
     argv.push_back(nullptr);
     return execSys(int(words.size()), argv.data());

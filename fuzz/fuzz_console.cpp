@@ -1,0 +1,47 @@
+// Arbitrary command lines into the console, then the same text as a script
+// file run by the console. A budget of lines ends loops and jumps that are long
+// by design; nothing may crash or upset the sanitizers.
+#include <kro/cfr.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+namespace {
+
+Cfr* setUp() {
+  // A folder without data/: the log keeps to the screen, and scripts are written here.
+  char folder[] = "/tmp/giftguard-fuzz-console-XXXXXX";
+  if (!mkdtemp(folder)) std::abort();
+  std::filesystem::current_path(folder);
+  if (!std::freopen("/dev/null", "w", stdout)) std::abort();
+  return Cfr::I();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static Cfr* console = setUp();
+  const std::string text(reinterpret_cast<const char*>(data), size);
+
+  console->setStepLimit(2000);
+  size_t start = 0;
+  for (int lines = 0; start <= text.size() && lines < 64; ++lines) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    const std::string line = text.substr(start, end - start);
+    console->exec(line.c_str());
+    start = end + 1;
+  }
+
+  if (FILE* script = std::fopen("fuzz.kro", "wb")) {
+    std::fwrite(text.data(), 1, text.size(), script);
+    std::fclose(script);
+  }
+  console->setStepLimit(2000);
+  console->exec("run fuzz.kro");
+  if (console->currentScript() != nullptr) std::abort();  // every script has ended
+  return 0;
+}
