@@ -1,5 +1,6 @@
 #include <kro/cfr.h>
 #include <kro/functor.h>
+#include <kro/kro.h>
 #include <kro/loglog.h>
 
 #include <gtest/gtest.h>
@@ -172,6 +173,16 @@ TEST_F(Exec, FunctorKindsCheckTheirArguments) {
   EXPECT_EQ(voidCalls, 3);
   EXPECT_EQ(logged(), (std::vector<std::string>(2, "warning: arguments of function are ignored")));
   EXPECT_STREQ(FunctorStaticIC(std::string(300, 'n').c_str(), probe).getName(), std::string(255, 'n').c_str());
+}
+
+TEST_F(Exec, DebugLinesGoToTheLogAtLevelTwo) {
+  debug("x=", 4294967295u);
+  debug("f=", 1.5f);
+  debug("n=", -3);
+  Var::get("created by a test");
+  EXPECT_EQ(logged(), (std::vector<std::string>{"x=-1", "f=1.50", "n=-3", "Var::get() creating new name",
+                                                "created by a test"}));
+  EXPECT_EQ(recent(1)[0].first, 2);
 }
 
 class Keys : public ConsoleTest {};
