@@ -2,6 +2,7 @@
 // file run by the console. A budget of lines ends loops and jumps that are long
 // by design; nothing may crash or upset the sanitizers.
 #include <kro/cfr.h>
+#include <tessel/var.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -26,6 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static Cfr* console = setUp();
   const std::string text(reinterpret_cast<const char*>(data), size);
 
+  Var::clearGlobal();  // each input starts without the variables of the ones before
   console->setStepLimit(2000);
   size_t start = 0;
   for (int lines = 0; start <= text.size() && lines < 64; ++lines) {

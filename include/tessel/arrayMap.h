@@ -13,8 +13,14 @@ public:
   ArrayMap(const ArrayMap&) = delete;
   ArrayMap& operator=(const ArrayMap&) = delete;
 
-  ~ArrayMap() {
+  ~ArrayMap() { clear(); }
+
+  // Forgets every entry; the storage stays for the next ones.
+  void clear() {
     for (unsigned i = 0; i < key.num; ++i) delete[] key[i];
+    key.num = 0;
+    val.num = 0;
+    currentID = 0;
   }
 
   bool isKey(const char* k) const { return find(k) < val.num; }

@@ -37,6 +37,8 @@ public:
   // Name/value word pairs; throws "Var::loadGlobal can not read file".
   static void loadGlobal(const char* fileName);
   static void setLogHook(LogHook hook);
+  // Forgets every variable, so that tools feeding unrelated inputs start each one afresh.
+  static void clearGlobal();
 
 private:
   std::string value;

@@ -109,4 +109,9 @@ void Var::loadGlobal(const char* fileName) {
   log("Var::loadGlobal end");
 }
 
+void Var::clearGlobal() {
+  for (unsigned i = 0; i < global.val.num; ++i) global.val[i] = Var();  // release the texts now
+  global.clear();
+}
+
 void Var::setLogHook(LogHook hook) { logHook = hook ? hook : printLine; }

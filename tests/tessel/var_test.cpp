@@ -91,6 +91,13 @@ TEST_F(VarTest, LongWordsAreCutWithoutShiftingThePairs) {
   EXPECT_EQ(Var::get("after").toString(), "ok");
 }
 
+TEST_F(VarTest, ClearingForgetsEveryVariable) {
+  Var::get("gone") = std::string("x");
+  Var::clearGlobal();
+  EXPECT_FALSE(Var::isset("gone"));
+  EXPECT_EQ(Var::get("gone").toString(), "");
+}
+
 TEST_F(VarTest, MissingDefaultsFileThrowsAndKeepsTheMap) {
   Var::get("kept") = std::string("yes");
   EXPECT_EQ(thrownMessage([] { Var::loadGlobal("data/none.txt"); }), "Var::loadGlobal can not read file");
