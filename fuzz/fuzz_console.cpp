@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);
 
   Var::clearGlobal();  // each input starts without the variables of the ones before
-  console->setStepLimit(2000);
+  console->setStepLimit(300);
   size_t start = 0;
   for (int lines = 0; start <= text.size() && lines < 64; ++lines) {
     size_t end = text.find('\n', start);
@@ -42,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::fwrite(text.data(), 1, text.size(), script);
     std::fclose(script);
   }
-  console->setStepLimit(2000);
+  console->setStepLimit(300);
   console->exec("run fuzz.kro");
   if (console->currentScript() != nullptr) std::abort();  // every script has ended
   return 0;
