@@ -22,6 +22,9 @@ public:
   // A typed character; true while the console is open.
   bool keydownTrans(unsigned char key);
   char changeMode();
+  // Mode 'A': a dark background over the top half, the log and the input line;
+  // 'B': the log only; 'C': nothing.
+  void draw2d() override;
   // Registers a command and takes ownership of it.
   void addFun(Functor* function);
   // Interprets and runs one command line; every error ends up in the log.

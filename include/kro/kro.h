@@ -1,5 +1,25 @@
 #pragma once
-// Engine primitives. The debug family writes messages to the console's log at level 2.
+// Engine primitives: the outline font and text printing, colour, textures from
+// memory, and the debug family that writes to the console's log at level 2.
+
+#include <string>
+
+// Smooth (linear) filtering for textures made by genTexture.
+extern bool configNiceTex;
+
+// Builds the font in the current OpenGL context; false with a reason.
+bool kroInit(std::string& error);
+// Prints text at (x, y), y being the baseline. mode 'L'/'l' left-aligned at x,
+// 'R'/'r' right-aligned, anything else centred. Byte 1 followed by three bytes
+// (signed red, green, blue; 127 full) changes the colour, which stays after the call.
+void kroPrint(const char* text, float x, float y, float size, char mode);
+void kroPrint(const char* text, float x, float y, float size);
+// The current colour, and a front material of the same colour (ambient share amb).
+void kroColor3f(float r, float g, float b, float amb);
+// An RGBA texture from width × height pixels.
+bool genTexture(unsigned* texture, const char* data, unsigned width, unsigned height);
+// Advance of a glyph in em units (0 before kroInit).
+float kroGlyphAdvance(unsigned char code);
 
 void debug(const char* text);
 void debug(const char* text, int num);

@@ -14,6 +14,8 @@ public:
 
   // Adds one message at a level (1 warning, 2 debug, 3 error, 4 command, 5 output).
   void echo(const char* text, unsigned char userid);
+  // The 20 records, newest at the bottom, each in its level's colour.
+  virtual void draw2d();
 
   const char* lineText(unsigned record) const { return logs[record] + 1; }
   unsigned char lineLevel(unsigned record) const { return static_cast<unsigned char>(logs[record][0]); }

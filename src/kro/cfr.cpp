@@ -1,7 +1,10 @@
 #include <kro/cfr.h>
 #include <kro/cfrCmds.h>
+#include <kro/kro.h>
 #include <kro/mod.h>
 #include <kro/script.h>
+
+#include <GL/gl.h>
 
 #include <cstring>
 #include <exception>
@@ -255,4 +258,23 @@ bool Cfr::keydownTrans(unsigned char key) {
     newcmd[length + 1] = 0;
   }
   return true;
+}
+
+void Cfr::draw2d() {
+  if (mode == 'C') return;
+  if (mode == 'A') {
+    glColor3f(0.1f, 0.1f, 0.3f);
+    glBegin(GL_QUADS);
+    glVertex2f(-1, 1);
+    glVertex2f(-1, showY - 0.06f);
+    glVertex2f(1, showY - 0.06f);
+    glVertex2f(1, 1);
+    glEnd();
+    glColor3f(1, 1, 1);
+  }
+  Loglog::draw2d();
+  if (mode == 'A') {
+    glColor3f(0.9f, 0.9f, 0.9f);
+    kroPrint(newcmd, -0.99f, -0.05f, 0.05f, 'L');
+  }
 }

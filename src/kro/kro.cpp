@@ -1,8 +1,89 @@
 #include <kro/cfr.h>
 #include <kro/kro.h>
 
+#include "platform/outlineFont.h"
+
+#include <GL/gl.h>
+
 #include <cstdio>
 #include <string>
+
+bool configNiceTex = false;
+
+namespace {
+
+// The font: 256 display lists from `id` on, and the glyph metrics.
+struct Fontn {
+  GLuint id = 0;
+  platform::GlyphMetrics gmf[256] = {};
+  static Fontn& inst() {
+    static Fontn font;
+    return font;
+  }
+};
+
+const char COLOUR_ESCAPE = 1;
+
+}  // namespace
+
+bool kroInit(std::string& error) {
+  Fontn& font = Fontn::inst();
+  font.id = glGenLists(256);
+  return platform::buildOutlineFont(font.id, font.gmf, error);
+}
+
+float kroGlyphAdvance(unsigned char code) { return Fontn::inst().gmf[code].cellIncX; }
+
+void kroPrint(const char* text, float x, float y, float size, char mode) {
+  const Fontn& font = Fontn::inst();
+  glPushMatrix();
+  const float factor = (mode == 'L' || mode == 'l') ? 0.0f : (mode == 'R' || mode == 'r') ? size : size * 0.5f;
+  float offset = 0;  // colour bytes count too
+  for (const char* c = text; *c; ++c) offset += font.gmf[static_cast<unsigned char>(*c)].cellIncX * factor;
+  glTranslatef(x - offset, y, -1.0f);
+  glScalef(size, size, 1.0f);
+  glPushAttrib(GL_LIST_BIT);
+  glListBase(font.id);
+  // Runs of glyphs between colour escapes.
+  for (size_t b = 0; text[b];) {
+    if (text[b] == COLOUR_ESCAPE) {
+      if (!text[b + 1] || !text[b + 2] || !text[b + 3]) break;  // an escape cut short ends the text
+      glColor3b(GLbyte(text[b + 1]), GLbyte(text[b + 2]), GLbyte(text[b + 3]));
+      b += 4;
+      continue;
+    }
+    size_t e = b;
+    while (text[e] && text[e] != COLOUR_ESCAPE) ++e;
+    glCallLists(GLsizei(e - b), GL_UNSIGNED_BYTE, text + b);
+    b = e;
+  }
+  glPopAttrib();
+  glPopMatrix();
+}
+
+void kroPrint(const char* text, float x, float y, float size) { kroPrint(text, x, y, size, 'C'); }
+
+void kroColor3f(float r, float g, float b, float amb) {
+  const GLfloat ambient[] = {r * amb, g * amb, b * amb, 1};
+  const GLfloat diffuse[] = {(1 - amb) * r, (1 - amb) * g, (1 - amb) * b, 1};
+  const GLfloat none[] = {0, 0, 0, 1};
+  glMaterialfv(GL_FRONT, GL_AMBIENT, ambient);
+  glMaterialfv(GL_FRONT, GL_DIFFUSE, diffuse);
+  glMaterialfv(GL_FRONT, GL_SPECULAR, none);
+  glMaterialfv(GL_FRONT, GL_EMISSION, none);
+  glMaterialf(GL_FRONT, GL_SHININESS, 1);
+  glColor3f(r, g, b);
+}
+
+bool genTexture(unsigned* texture, const char* data, unsigned width, unsigned height) {
+  glGenTextures(1, texture);
+  glBindTexture(GL_TEXTURE_2D, *texture);
+  const GLint filter = configNiceTex ? GL_LINEAR : GL_NEAREST;
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
+  glTexImage2D(GL_TEXTURE_2D, 0, 4, GLsizei(width), GLsizei(height), 0, GL_RGBA, GL_UNSIGNED_BYTE, data);
+  return true;
+}
 
 // Level 2 of the console's log; the first message creates the console.
 void debug(const char* text) { Cfr::I()->echo(text, 2); }

@@ -1,4 +1,7 @@
+#include <kro/kro.h>
 #include <kro/loglog.h>
+
+#include <GL/gl.h>
 
 #include <cstdio>
 #include <cstring>
@@ -37,5 +40,15 @@ void Loglog::echo(const char* text, unsigned char userid) {
     std::fwrite(text, 1, length, file);
     std::fputc('\n', file);
     std::fclose(file);
+  }
+}
+
+void Loglog::draw2d() {
+  static const float COLOURS[6][3] = {{0.5f, 0.5f, 0.5f}, {0.5f, 0.1f, 0.0f}, {0.1f, 0.5f, 0.9f},
+                                      {0.9f, 0.1f, 0.0f}, {0.9f, 0.9f, 0.0f}, {0.5f, 0.5f, 0.5f}};
+  for (unsigned i = 0; i < logsnum; ++i) {
+    const unsigned level = lineLevel(i) < 6 ? lineLevel(i) : 0;
+    glColor3fv(COLOURS[level]);
+    kroPrint(lineText(i), -0.98f, showY + 0.02f + 0.05f * float(i), 0.04f, 'L');
   }
 }

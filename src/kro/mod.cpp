@@ -2,6 +2,9 @@
 #include <tessel/proof.h>
 
 Mod* nextMod = nullptr;
+int scrwidth = 1024;
+int scrheight = 768;
+bool keys[256] = {};
 
 namespace {
 Mod::QuitHandler quitHandler = nullptr;

@@ -1,0 +1,259 @@
+#include "shell.h"
+
+#include "modMainMenu.h"
+
+#include <kro/cfr.h>
+#include <kro/fps.h>
+#include <kro/kro.h>
+#include <kro/mod.h>
+#include <kro/textureMenager.h>
+#include <tessel/proof.h>
+#include <tessel/var.h>
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <memory>
+#include <string>
+
+namespace {
+
+bool configFullscreen = true;
+const bool configVsync = true;
+bool bPause = false;
+Mod* mod = nullptr;
+
+const unsigned ESCAPE = 27, SPACE = 32;
+
+// A white-space-separated word of at most 255 characters; the rest of a longer word is dropped.
+bool readWord(FILE* file, std::string& word) {
+  word.clear();
+  int c;
+  while ((c = std::fgetc(file)) != EOF && std::isspace(c)) {
+  }
+  for (; c != EOF && !std::isspace(c); c = std::fgetc(file))
+    if (word.size() < 255) word += char(c);
+  if (c != EOF) std::ungetc(c, file);
+  return !word.empty();
+}
+
+bool startsWith(const std::string& word, char letter) {
+  return !word.empty() && std::tolower(static_cast<unsigned char>(word[0])) == letter;
+}
+
+void setPerspective() {
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  gluPerspective(45.0, double(scrwidth) / double(scrheight), 0.1, 100.0);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+}
+
+void enableOpenGL() {
+  ProofOb scope("EnableOpenGL");
+  glShadeModel(GL_SMOOTH);
+  glClearColor(0, 0, 0, 0.5f);
+  glClearDepth(1.0);
+  glEnable(GL_DEPTH_TEST);
+  glDepthFunc(GL_LEQUAL);
+  glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+  glEnable(GL_CULL_FACE);
+  glCullFace(GL_BACK);
+  glViewport(0, 0, scrwidth, scrheight);
+  setPerspective();
+}
+
+void disableOpenGL() {
+  ProofOb scope("DisableOpenGL");
+  platform::closeWindow();
+}
+
+// The default variable "fullscreen" overrides the settings file; a value that is
+// not a number is ignored.
+void applyFullscreenVariable() {
+  if (!Var::isset("fullscreen")) return;
+  try {
+    configFullscreen = Var::get("fullscreen").toInt() != 0;
+  } catch (const char* message) {
+    debug((std::string("fullscreen ignored: ") + message).c_str());
+  }
+}
+
+void applyCommandLine(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i)
+    for (const char* c = argv[i]; *c; ++c) {
+      if (*c == 'n' || *c == 'N') configNiceTex = true;
+      if (*c == 'f' || *c == 'F') configNiceTex = false;
+    }
+}
+
+void showLoading() {
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  kroPrint("LOADING..", 0, 0, 0.1f, 'C');
+  platform::swapBuffers();
+}
+
+void setVsync() {
+  if (!platform::swapControlAvailable()) return;
+  debug(configVsync ? "turn on vsync" : "turn off vsync");
+  platform::setSwapInterval(configVsync ? 1 : 0);
+  debug("wglGetSwapIntervalEXT()=", platform::getSwapInterval());
+}
+
+}  // namespace
+
+Mod* currentModule() { return mod; }
+void setCurrentModule(Mod* module) { mod = module; }
+bool paused() { return bPause; }
+
+void readSettings(const char* name, bool& niceTex, int& width, int& height, bool& fullscreen) {
+  std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(name, "r"), std::fclose);
+  if (!file) return;
+  std::string word;
+  niceTex = readWord(file.get(), word) && startsWith(word, 'n');
+  std::fscanf(file.get(), "%d", &width);
+  std::fscanf(file.get(), "%d", &height);
+  fullscreen = readWord(file.get(), word) && startsWith(word, 'f');
+}
+
+void wndProc(const platform::Message& m) {
+  ProofOb scope("WndProc");
+  using platform::Message;
+  switch (m.kind) {
+    case Message::Size:
+      scrwidth = m.x;
+      scrheight = m.y > 0 ? m.y : 1;
+      glViewport(0, 0, scrwidth, scrheight);
+      break;
+    case Message::Close: platform::postQuit(); break;
+    case Message::KeyDown:
+      keys[m.code & 0xFF] = true;
+      if (!Cfr::I()->keydown(static_cast<unsigned char>(m.code))) {
+        mod->keydown(static_cast<char>(m.code));
+        if (m.code == ESCAPE) nextMod = ModMainMenu::I();
+        if (m.code == SPACE) bPause = !bPause;
+      }
+      break;
+    case Message::KeyUp:
+      keys[m.code & 0xFF] = false;
+      mod->keyup(static_cast<char>(m.code));
+      break;
+    case Message::Char: Cfr::I()->keydownTrans(static_cast<unsigned char>(m.code)); break;
+    default: {
+      const float x = 2.0f * float(m.x) / float(scrwidth) - 1.0f;
+      const float y = 1.0f - 2.0f * float(m.y) / float(scrheight);
+      if (m.kind == Message::MouseMove) mod->mouseMove(x, y);
+      if (m.kind == Message::LButtonDown) mod->mouseLDown(x, y);
+      if (m.kind == Message::LButtonUp) mod->mouseLUp(x, y);
+      if (m.kind == Message::RButtonDown) mod->mouseRDown(x, y);
+      if (m.kind == Message::RButtonUp) mod->mouseRUp(x, y);
+    }
+  }
+}
+
+void frameUpdate() {
+  Fps::I()->update();
+  if (nextMod) {
+    glClearColor(0, 0, 0, 0);
+    mod->uninit();
+    mod = nextMod;
+    mod->init();
+    nextMod = nullptr;
+  }
+  if (!bPause) mod->update(Fps::I()->getUpdateTime());
+}
+
+void frameDraw() {
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+  setPerspective();
+  glEnable(GL_DEPTH_TEST);
+  glPushAttrib(GL_ALL_ATTRIB_BITS);
+  mod->draw3d();
+  glPopAttrib();
+
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  glDisable(GL_DEPTH_TEST);
+  glPushAttrib(GL_ALL_ATTRIB_BITS);
+  mod->draw2d();
+  glPopAttrib();
+
+  glPushAttrib(GL_ALL_ATTRIB_BITS);
+  glColor3f(0.5f, 0.5f, 0.5f);
+  kroPrint(Fps::I()->text(), -1.0f, -0.99f, 0.05f, 'L');
+  Cfr::I()->draw2d();
+  if (bPause) kroPrint("PAUSE", 0, 0.85f, 0.15f, 'C');
+  glPopAttrib();
+  platform::swapBuffers();
+}
+
+int winMain(int argc, char** argv) {
+  ProofOb scope("WinMain");
+  debug("winmain start");
+  readSettings("data/conf.txt", configNiceTex, scrwidth, scrheight, configFullscreen);
+  if (scrheight < 1) scrheight = 1;
+  try {
+    Var::loadGlobal("data/defvar.txt");
+  } catch (const char* message) {
+    debug(message);  // start-up goes on without default variables
+  }
+  applyFullscreenVariable();
+  applyCommandLine(argc, argv);
+  std::srand(unsigned(std::time(nullptr)));
+
+  std::string error;
+  if (!platform::openWindow(scrwidth, scrheight, configFullscreen, "Loading..", error)) {
+    if (error == "cannot set fullscreen") {
+      platform::messageBox("cannot set fullscreen", "error");
+      return 0;
+    }
+    std::fprintf(stderr, "giftguard: %s\n", error.c_str());
+    return 1;
+  }
+  Mod::setQuitHandler(platform::postQuit);
+  enableOpenGL();
+  platform::show();
+  if (!kroInit(error)) {
+    std::fprintf(stderr, "giftguard: %s\n", error.c_str());
+    return 1;
+  }
+  showLoading();
+  TextureMenager::initImageLibrary();
+  glDisable(GL_TEXTURE_2D);
+
+  debug("module load");
+  try {
+    mod = ModMainMenu::I();
+    debug("module init");
+    mod->init();
+  } catch (...) {
+    debug("some error during loading module");
+    mod = nullptr;
+    return -1;
+  }
+  setVsync();
+  platform::setTitle("opengl progam");
+
+  debug("winamin loop");
+  for (bool quit = false; !quit;) {
+    platform::Message message;
+    if (platform::pollMessage(message)) {
+      if (message.kind == platform::Message::Quit)
+        quit = true;
+      else
+        wndProc(message);
+      continue;
+    }
+    frameUpdate();
+    frameDraw();
+  }
+  disableOpenGL();
+  debug("exit");
+  return 0;
+}

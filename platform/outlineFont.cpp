@@ -1,0 +1,167 @@
+#include "platform/outlineFont.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+#include <fontconfig/fontconfig.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_OUTLINE_H
+
+#include <array>
+#include <deque>
+#include <memory>
+#include <vector>
+
+namespace platform {
+
+namespace {
+
+// Windows-1252 bytes 0x80 to 0x9F; the rest map to the same code point.
+const unsigned short CP1252_HIGH[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                        0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+                                        0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                        0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+unsigned unicodeOf(unsigned byte) { return byte >= 0x80 && byte < 0xA0 ? CP1252_HIGH[byte - 0x80] : byte; }
+
+std::string fontFile() {
+  if (!FcInit()) return "";
+  std::unique_ptr<FcPattern, void (*)(FcPattern*)> pattern(FcNameParse(reinterpret_cast<const FcChar8*>("Courier New:bold")),
+                                                           FcPatternDestroy);
+  FcConfigSubstitute(nullptr, pattern.get(), FcMatchPattern);
+  FcDefaultSubstitute(pattern.get());
+  FcResult result;
+  std::unique_ptr<FcPattern, void (*)(FcPattern*)> match(FcFontMatch(nullptr, pattern.get(), &result), FcPatternDestroy);
+  FcChar8* file = nullptr;
+  if (!match || FcPatternGetString(match.get(), FC_FILE, 0, &file) != FcResultMatch) return "";
+  return reinterpret_cast<const char*>(file);
+}
+
+// Contours of a glyph as points in em units, curves flattened.
+struct Outline {
+  std::vector<std::vector<std::array<GLdouble, 3>>> contours;
+  double scale;
+  std::array<double, 2> pen{};
+
+  void moveTo(double x, double y) {
+    contours.emplace_back();
+    lineTo(x, y);
+  }
+  void lineTo(double x, double y) {
+    contours.back().push_back({x * scale, y * scale, 0});
+    pen = {x, y};
+  }
+  void conicTo(double cx, double cy, double x, double y) {
+    const auto p0 = pen;
+    for (int i = 1; i <= 8; ++i) {
+      const double t = i / 8.0, u = 1 - t;
+      lineTo(u * u * p0[0] + 2 * u * t * cx + t * t * x, u * u * p0[1] + 2 * u * t * cy + t * t * y);
+    }
+  }
+  void cubicTo(double c1x, double c1y, double c2x, double c2y, double x, double y) {
+    const auto p0 = pen;
+    for (int i = 1; i <= 8; ++i) {
+      const double t = i / 8.0, u = 1 - t;
+      lineTo(u * u * u * p0[0] + 3 * u * u * t * c1x + 3 * u * t * t * c2x + t * t * t * x,
+             u * u * u * p0[1] + 3 * u * u * t * c1y + 3 * u * t * t * c2y + t * t * t * y);
+    }
+  }
+};
+
+int moveTo(const FT_Vector* to, void* user) {
+  static_cast<Outline*>(user)->moveTo(to->x, to->y);
+  return 0;
+}
+int lineTo(const FT_Vector* to, void* user) {
+  static_cast<Outline*>(user)->lineTo(to->x, to->y);
+  return 0;
+}
+int conicTo(const FT_Vector* c, const FT_Vector* to, void* user) {
+  static_cast<Outline*>(user)->conicTo(c->x, c->y, to->x, to->y);
+  return 0;
+}
+int cubicTo(const FT_Vector* c1, const FT_Vector* c2, const FT_Vector* to, void* user) {
+  static_cast<Outline*>(user)->cubicTo(c1->x, c1->y, c2->x, c2->y, to->x, to->y);
+  return 0;
+}
+
+// Points the tessellator makes where contours cross; they must live until the polygon ends.
+std::deque<std::array<GLdouble, 3>> combined;
+
+void GLAPIENTRY combine(const GLdouble coords[3], void*[4], const GLfloat[4], void** out) {
+  combined.push_back({coords[0], coords[1], coords[2]});
+  *out = combined.back().data();
+}
+void GLAPIENTRY vertex(void* data) { glVertex3dv(static_cast<const GLdouble*>(data)); }
+void GLAPIENTRY begin(GLenum type) { glBegin(type); }
+void GLAPIENTRY end() { glEnd(); }
+
+void fill(GLUtesselator* tess, Outline& outline) {
+  combined.clear();
+  gluTessBeginPolygon(tess, nullptr);
+  for (auto& contour : outline.contours) {
+    gluTessBeginContour(tess);
+    for (auto& point : contour) gluTessVertex(tess, point.data(), point.data());
+    gluTessEndContour(tess);
+  }
+  gluTessEndPolygon(tess);
+}
+
+}  // namespace
+
+bool buildOutlineFont(unsigned base, GlyphMetrics metrics[256], std::string& error) {
+  const std::string file = fontFile();
+  if (file.empty()) {
+    error = "no font matches \"Courier New:bold\" (install fonts-liberation2)";
+    return false;
+  }
+  FT_Library library;
+  if (FT_Init_FreeType(&library)) {
+    error = "cannot start FreeType";
+    return false;
+  }
+  std::unique_ptr<FT_LibraryRec_, FT_Error (*)(FT_Library)> libraryOwner(library, FT_Done_FreeType);
+  FT_Face face;
+  if (FT_New_Face(library, file.c_str(), 0, &face) || !FT_IS_SCALABLE(face)) {
+    error = "cannot read the font " + file;
+    return false;
+  }
+  FT_Select_Charmap(face, FT_ENCODING_UNICODE);
+  const double scale = 1.0 / face->units_per_EM;
+
+  std::unique_ptr<GLUtesselator, void (*)(GLUtesselator*)> tess(gluNewTess(), gluDeleteTess);
+  gluTessCallback(tess.get(), GLU_TESS_BEGIN, reinterpret_cast<void(GLAPIENTRY*)()>(begin));
+  gluTessCallback(tess.get(), GLU_TESS_VERTEX, reinterpret_cast<void(GLAPIENTRY*)()>(vertex));
+  gluTessCallback(tess.get(), GLU_TESS_END, reinterpret_cast<void(GLAPIENTRY*)()>(end));
+  gluTessCallback(tess.get(), GLU_TESS_COMBINE, reinterpret_cast<void(GLAPIENTRY*)()>(combine));
+  gluTessProperty(tess.get(), GLU_TESS_WINDING_RULE, GLU_TESS_WINDING_NONZERO);
+  gluTessNormal(tess.get(), 0, 0, 1);
+
+  const FT_Outline_Funcs funcs = {moveTo, lineTo, conicTo, cubicTo, 0, 0};
+  for (unsigned code = 0; code < 256; ++code) {
+    const unsigned unicode = unicodeOf(code);
+    // Bytes without a glyph draw nothing but still take the font's default advance.
+    const FT_UInt index = unicode ? FT_Get_Char_Index(face, unicode) : 0;
+    Outline outline;
+    outline.scale = scale;
+    GlyphMetrics& m = metrics[code];
+    m = GlyphMetrics{};
+    if (FT_Load_Glyph(face, index, FT_LOAD_NO_SCALE | FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP) == 0) {
+      const FT_GlyphSlot g = face->glyph;
+      if (index && g->format == FT_GLYPH_FORMAT_OUTLINE) FT_Outline_Decompose(&g->outline, &funcs, &outline);
+      m.cellIncX = float(g->advance.x * scale);
+      m.blackBoxX = float(g->metrics.width * scale);
+      m.blackBoxY = float(g->metrics.height * scale);
+      m.originX = float(g->metrics.horiBearingX * scale);
+      m.originY = float(g->metrics.horiBearingY * scale);
+    }
+    glNewList(base + code, GL_COMPILE);
+    if (!outline.contours.empty()) fill(tess.get(), outline);
+    glTranslatef(m.cellIncX, 0, 0);
+    glEndList();
+  }
+  FT_Done_Face(face);
+  return true;
+}
+
+}  // namespace platform

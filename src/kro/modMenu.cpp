@@ -1,0 +1,150 @@
+#include <kro/kro.h>
+#include <kro/modMenu.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+
+const char RETURN = 13, LEFT = 37, RIGHT = 39, HOME = 36, END = 35, UP = 38, DOWN = 40;
+
+class MenuItemBool : public ModMenu::MenuItem {
+public:
+  MenuItemBool(const char* text, bool* v) : MenuItem(text), v(v) {}
+  void keydown(char key) override {
+    if (key == RETURN) *v = !*v;
+  }
+  const char* getValue() override { return *v ? "Yes" : "No"; }
+
+private:
+  bool* v;
+};
+
+class MenuItemInt : public ModMenu::MenuItem {
+public:
+  MenuItemInt(const char* text, int* v) : MenuItem(text), v(v) {}
+  void keydown(char key) override {
+    if (key == LEFT) *v = int(unsigned(*v) - 1u);  // wraps like the machine does, without overflow
+    if (key == RIGHT) *v = int(unsigned(*v) + 1u);
+  }
+  const char* getValue() override {
+    static char value[16];
+    std::snprintf(value, sizeof value, "0x%X", unsigned(*v));
+    return value;
+  }
+
+private:
+  int* v;
+};
+
+class MenuItemFloat : public ModMenu::MenuItem {
+public:
+  MenuItemFloat(const char* text, float* v) : MenuItem(text), v(v) {}
+  void keydown(char key) override {
+    if (key == LEFT) *v /= 1.1f;
+    if (key == RIGHT) *v *= 1.1f;
+  }
+  // Values too long for the field are cut, never written past it.
+  const char* getValue() override {
+    static char value[16];
+    std::snprintf(value, sizeof value, "%.2f", double(*v));
+    return value;
+  }
+
+private:
+  float* v;
+};
+
+class MenuItemMod : public ModMenu::MenuItem {
+public:
+  MenuItemMod(const char* text, Mod* v) : MenuItem(text), v(v) {}
+  void keydown(char key) override {
+    if (key == RETURN && v) nextMod = v;
+  }
+  const char* getValue() override { return ""; }
+
+private:
+  Mod* v;
+};
+
+class MenuItemFun : public ModMenu::MenuItem {
+public:
+  MenuItemFun(const char* text, void (*v)()) : MenuItem(text), v(v) {}
+  void keydown(char key) override {
+    if (key == RETURN) v();
+  }
+  const char* getValue() override { return ""; }
+
+private:
+  void (*v)();
+};
+
+class MenuItemFunctor : public ModMenu::MenuItem {
+public:
+  explicit MenuItemFunctor(Functor* v) : MenuItem(v->getName()), v(v) {}
+  ~MenuItemFunctor() override { delete v; }
+  void keydown(char key) override {
+    if (key == RETURN) v->run(0, nullptr);
+  }
+  const char* getValue() override { return ""; }
+
+private:
+  Functor* v;
+};
+
+}  // namespace
+
+ModMenu::MenuItem::MenuItem(const char* label) { std::snprintf(text, sizeof text, "%s", label); }
+
+void ModMenu::MenuItem::print(float y) {
+  kroPrint(text, -marg(), y, fontSize(), 'L');
+  kroPrint(getValue(), marg(), y, fontSize(), 'R');
+}
+
+ModMenu::~ModMenu() {
+  for (unsigned i = 0; i < item.num; ++i) delete item[i];
+}
+
+void ModMenu::append(const char* what, MenuItem* made) {
+  debug((std::string("ModMenu::add item ") + what + " at ").c_str(), int(item.num));
+  item[item.num] = made;
+  ++item.num;
+}
+
+void ModMenu::add(const char* text, bool* v) { append("bool", new MenuItemBool(text, v)); }
+void ModMenu::add(const char* text, int* v) { append("int", new MenuItemInt(text, v)); }
+void ModMenu::add(const char* text, float* v) { append("float", new MenuItemFloat(text, v)); }
+void ModMenu::add(const char* text, Mod* v) { append("mod", new MenuItemMod(text, v)); }
+void ModMenu::add(const char* text, void (*v)()) { append("fun", new MenuItemFun(text, v)); }
+void ModMenu::add(Functor* v) { append("functor", new MenuItemFunctor(v)); }
+
+void ModMenu::keydown(char key) {
+  const int count = int(item.num);
+  switch (key) {
+    case HOME: amenuitem = 0; break;
+    case END:
+      if (count > 0) amenuitem = count - 1;
+      break;
+    case UP:
+      if (amenuitem > 0) --amenuitem;
+      break;
+    case DOWN:
+      if (amenuitem + 1 < count) ++amenuitem;
+      break;
+    default:
+      if (amenuitem >= 0 && amenuitem < count) item[unsigned(amenuitem)]->keydown(key);
+  }
+}
+
+void ModMenu::draw2d() {
+  float y = 0.8f;
+  for (unsigned i = 0; i < item.num; ++i) {
+    if (int(i) == amenuitem)
+      kroColor3f(1, 0, 0, 0.2f);
+    else
+      kroColor3f(1, 1, 1, 0.2f);
+    y -= 0.1f;
+    item[i]->print(y);
+  }
+}
