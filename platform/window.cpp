@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <deque>
 
 namespace platform {
@@ -89,8 +90,22 @@ unsigned virtualKey(int sdl) {
 }
 
 bool openWindow(int width, int height, bool fullscreen, const char* title, std::string& error) {
+  // Without a display SDL would fall back to drawing off screen, where nobody sees the game.
+  const char* x11 = std::getenv("DISPLAY");
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  if ((!x11 || !*x11) && (!wayland || !*wayland)) {
+    error = "no display to open the window on (DISPLAY is not set)";
+    return false;
+  }
+  if (!wayland || !*wayland) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-    error = std::string("cannot open the display: ") + SDL_GetError();
+    error = std::string("cannot open the display ") + (x11 ? x11 : "") + ": " + SDL_GetError();
+    return false;
+  }
+  const std::string driver = SDL_GetCurrentVideoDriver();
+  if (driver != "x11" && driver != "wayland") {
+    error = "no display to open the window on (video driver " + driver + ")";
+    SDL_Quit();
     return false;
   }
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);

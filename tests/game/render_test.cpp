@@ -1,0 +1,136 @@
+// Drawing in a real OpenGL context (under Xvfb with Mesa's software renderer):
+// text alignment and colour escapes read back from the frame, and the texture cache.
+#include <kro/img.h>
+#include <kro/kro.h>
+#include <kro/textureMenager.h>
+
+#include "platform/window.h"
+
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "support/tempdir.h"
+
+namespace {
+
+const int SIZE = 256;
+
+class Render : public TempDirTest {
+protected:
+  static void SetUpTestSuite() {
+    if (!std::getenv("DISPLAY") || !*std::getenv("DISPLAY")) return;
+    std::string error;
+    ready = platform::openWindow(SIZE, SIZE, false, "render test", error) && kroInit(error);
+    if (ready) TextureMenager::initImageLibrary();
+    ASSERT_TRUE(ready) << error;
+  }
+  static void TearDownTestSuite() {
+    if (ready) platform::closeWindow();
+  }
+  void SetUp() override {
+    TempDirTest::SetUp();
+    if (!ready) GTEST_SKIP() << "needs an X display (tools/test.sh starts one)";
+    glViewport(0, 0, SIZE, SIZE);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glDisable(GL_DEPTH_TEST);
+    glClearColor(0, 0, 0, 0);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glColor3f(1, 1, 1);
+  }
+
+  // The frame as RGB rows, bottom row first.
+  static std::vector<unsigned char> frame() {
+    std::vector<unsigned char> pixels(SIZE * SIZE * 3);
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, SIZE, SIZE, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+    return pixels;
+  }
+  // First and last column with a lit pixel; -1 when none.
+  static std::pair<int, int> litColumns() {
+    const std::vector<unsigned char> p = frame();
+    int first = -1, last = -1;
+    for (int x = 0; x < SIZE; ++x)
+      for (int y = 0; y < SIZE; ++y)
+        if (p[(y * SIZE + x) * 3] > 64 || p[(y * SIZE + x) * 3 + 1] > 64) {
+          if (first < 0) first = x;
+          last = x;
+          break;
+        }
+    return {first, last};
+  }
+
+  static bool ready;
+};
+bool Render::ready = false;
+
+// x = 0 is column 128; the glyphs' own side bearings leave a few pixels free.
+TEST_F(Render, TextIsAlignedAtItsX) {
+  kroPrint("HH", 0, 0, 0.3f, 'L');
+  auto left = litColumns();
+  EXPECT_GE(left.first, 128);
+  EXPECT_LE(left.first, 136);
+
+  glClear(GL_COLOR_BUFFER_BIT);
+  kroPrint("HH", 0, 0, 0.3f, 'r');
+  auto right = litColumns();
+  EXPECT_LE(right.second, 128);
+  EXPECT_GE(right.second, 120);
+
+  glClear(GL_COLOR_BUFFER_BIT);
+  kroPrint("HH", 0, 0, 0.3f);
+  auto centred = litColumns();
+  EXPECT_NEAR((centred.first + centred.second) / 2.0, 128, 2);
+  // Two glyphs of 0.6 em each, at 0.3 of the half-width 128.
+  EXPECT_NEAR(kroGlyphAdvance('H'), 0.6f, 0.01f);
+}
+
+TEST_F(Render, ColourEscapesChangeTheColourForGood) {
+  GLfloat before[16], after[16];
+  glGetFloatv(GL_MODELVIEW_MATRIX, before);
+  kroPrint("", 0, 0, 0.3f, 'L');
+  glGetFloatv(GL_MODELVIEW_MATRIX, after);
+  EXPECT_EQ(std::vector<GLfloat>(before, before + 16), std::vector<GLfloat>(after, after + 16));
+  EXPECT_EQ(litColumns().first, -1);
+
+  kroPrint("\x01\x7f\x01\x01HH", -0.5f, 0, 0.3f, 'L');
+  const std::vector<unsigned char> p = frame();
+  int red = 0, other = 0;
+  for (size_t i = 0; i < p.size(); i += 3)
+    if (p[i] > 200 && p[i + 1] < 40)
+      ++red;
+    else if (p[i + 1] > 64)
+      ++other;
+  EXPECT_GT(red, 50);
+  EXPECT_EQ(other, 0);
+  GLfloat colour[4];
+  glGetFloatv(GL_CURRENT_COLOR, colour);
+  EXPECT_NEAR(colour[0], 1.0f, 0.01f);
+  EXPECT_NEAR(colour[1], 0.0f, 0.02f);  // a component of 1 is the smallest above zero
+  kroPrint("\x01\x7f", 0, 0, 0.3f, 'L');  // an escape cut short draws nothing and reads nothing past the end
+}
+
+TEST_F(Render, TheTextureCacheLoadsEachNameOnce) {
+  Img picture(4, 4);
+  picture.clear(0xFF0000FFu);
+  picture.save2bmp("data/red.bmp");
+  TextureMenager* cache = TextureMenager::I();
+  const unsigned before = cache->loadedCount();
+  const unsigned id = cache->get("data/red.bmp");
+  EXPECT_NE(id, 0u);
+  EXPECT_EQ(cache->get("data/red.bmp"), id);
+  EXPECT_EQ(cache->loadedCount(), before + 1);
+  EXPECT_NE(cache->get("./data/red.bmp"), id);  // another name for the same file loads again
+  EXPECT_EQ(cache->get("data/missing.png"), 0u);
+  EXPECT_EQ(cache->get("data/missing.png"), 0u);
+  EXPECT_EQ(cache->loadedCount(), before + 3);
+}
+
+}  // namespace

@@ -1,0 +1,157 @@
+#include <kro/fps.h>
+#include <kro/modMenu.h>
+#include <kro/modPrompt.h>
+#include <kro/modtxtshow.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/tempdir.h"
+
+namespace {
+
+long long fakeNow = 1000;
+long long fakeClock() { return fakeNow; }
+
+TEST(Fps, CountsFramesOfWholeSeconds) {
+  Fps::setClock(fakeClock);
+  Fps* fps = Fps::I();
+  fps->update();
+  EXPECT_STREQ(fps->text(), "FPS:??");
+  EXPECT_FLOAT_EQ(fps->getUpdateTime(), 1.0f / 65536);
+  for (int i = 0; i < 9; ++i) fps->update();
+  fakeNow = 1001;
+  fps->update();  // the first change shows 65536 plus the partial second
+  EXPECT_STREQ(fps->text(), "FPS:65546");
+  for (int i = 0; i < 59; ++i) fps->update();
+  fakeNow = 1002;
+  fps->update();
+  EXPECT_STREQ(fps->text(), "FPS:60");
+  EXPECT_FLOAT_EQ(fps->getUpdateTime(), 1.0f / 60);
+  fakeNow = 1003;  // one slow frame: a whole second for the next step
+  fps->update();
+  EXPECT_STREQ(fps->text(), "FPS: 1");
+  EXPECT_FLOAT_EQ(fps->getUpdateTime(), 1.0f);
+  Fps::setClock(nullptr);
+}
+
+struct Counting : Mod {
+  int inits = 0;
+  void init() override { ++inits; }
+};
+
+bool flag = false;
+int intValue = 0;
+float floatValue = 1.0f;
+int calls = 0;
+void call() { ++calls; }
+
+TEST(ModMenu, KeysMoveTheSelectionAndEditTheItems) {
+  ModMenu empty;
+  for (char key : {char(36), char(35), char(38), char(40), char(13)}) empty.keydown(key);
+  EXPECT_EQ(empty.selected(), 0);
+
+  Counting target;
+  ModMenu menu;
+  menu.add("flag", &flag);
+  menu.add("int", &intValue);
+  menu.add("float", &floatValue);
+  menu.add("go", static_cast<Mod*>(&target));
+  menu.add("call", call);
+  menu.add(new FunctorStaticVoid("functor", call));
+  EXPECT_STREQ(menu.itemAt(5)->text, "functor");
+
+  menu.keydown(38);
+  EXPECT_EQ(menu.selected(), 0);
+  menu.keydown(13);
+  EXPECT_TRUE(flag);
+  EXPECT_STREQ(menu.itemAt(0)->getValue(), "Yes");
+  menu.keydown(40);
+  menu.keydown(37);
+  EXPECT_STREQ(menu.itemAt(1)->getValue(), "0xFFFFFFFF");
+  menu.keydown(40);
+  menu.keydown(39);
+  EXPECT_STREQ(menu.itemAt(2)->getValue(), "1.10");
+  menu.keydown(39);
+  EXPECT_STREQ(menu.itemAt(2)->getValue(), "1.21");
+  floatValue = 3e30f;  // too long for its field: cut, not overrun
+  EXPECT_EQ(std::string(menu.itemAt(2)->getValue()).size(), 15u);
+  menu.keydown(40);
+  menu.keydown(13);
+  EXPECT_EQ(nextMod, &target);
+  nextMod = nullptr;
+  menu.keydown(35);
+  EXPECT_EQ(menu.selected(), 5);
+  menu.keydown(40);
+  EXPECT_EQ(menu.selected(), 5);
+  menu.keydown(13);
+  menu.keydown(38);
+  menu.keydown(13);
+  EXPECT_EQ(calls, 2);
+  menu.keydown(36);
+  EXPECT_EQ(menu.selected(), 0);
+}
+
+TEST(ModPrompt, TypesIntoTheCallersBufferUpToItsSize) {
+  Counting after;
+  char name[4] = "old";
+  ModPrompt* prompt = ModPrompt::I(name, sizeof name, "pleas give your name", &after);
+  EXPECT_STREQ(name, "");
+  prompt->keydown(8);
+  for (char key : {'A', 'B', char(8), 'C'}) prompt->keydown(key);
+  EXPECT_STREQ(name, "ac");
+  keys[16] = true;
+  prompt->keydown(16);
+  prompt->keydown('D');
+  keys[16] = false;
+  EXPECT_STREQ(name, "acD");
+  prompt->keydown('E');  // the buffer is full
+  prompt->keydown(' ');
+  EXPECT_STREQ(name, "acD");
+  prompt->keydown(13);
+  EXPECT_EQ(nextMod, &after);
+  nextMod = nullptr;
+
+  char wide[16];
+  ModPrompt::I(wide, sizeof wide, "q", &after);
+  for (char key : {'1', ' ', char(37), char(27)}) prompt->keydown(key);
+  EXPECT_STREQ(wide, "1 %\x1b");
+}
+
+class TextPages : public TempDirTest {};
+
+TEST_F(TextPages, ScrollsOutThenHandsOver) {
+  std::string ten;
+  for (int i = 0; i < 10; ++i) ten += "line " + std::to_string(i) + (i < 9 ? "\n" : "");
+  writeFile("data/ten.txt", ten);
+  Counting after;
+  ModTxtShow* show = ModTxtShow::I(&after, "data/ten.txt", "data/bg.png");
+  EXPECT_EQ(show->lineCount(), 10u);
+  for (bool down : {false, true}) {
+    keys[40] = down;
+    show->init();
+    float seconds = 0;
+    while (!nextMod) {
+      show->update(0.01f);
+      seconds += 0.01f;
+    }
+    EXPECT_NEAR(seconds, down ? 1.75f : 14.0f, 0.02f);
+    EXPECT_EQ(nextMod, &after);
+    nextMod = nullptr;
+  }
+  keys[40] = false;
+
+  writeFile("data/two.txt", "a\nb\n");
+  EXPECT_EQ(ModTxtShow::I(nullptr, "data/two.txt", nullptr)->lineCount(), 3u);
+  writeFile("data/empty.txt", "");
+  EXPECT_EQ(ModTxtShow::I(nullptr, "data/empty.txt", nullptr)->lineCount(), 1u);
+  EXPECT_EQ(thrownMessage([] { ModTxtShow::I(nullptr, "data/none.txt", nullptr); }), "can not open file");
+  EXPECT_EQ(show->lineCount(), 0u);
+  show->init();
+  while (!nextMod) show->update(0.1f);
+  EXPECT_EQ(nextMod, &after);  // a null next module kept the first one
+  nextMod = nullptr;
+}
+
+}  // namespace
