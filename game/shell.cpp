@@ -241,6 +241,9 @@ int winMain(int argc, char** argv) {
   platform::setTitle("opengl progam");
 
   debug("winamin loop");
+  // For measurements: GIFTGUARD_QUIT_AFTER_FRAMES ends the program after that many frames.
+  const char* frameLimit = std::getenv("GIFTGUARD_QUIT_AFTER_FRAMES");
+  long framesLeft = frameLimit ? std::atol(frameLimit) : 0;
   for (bool quit = false; !quit;) {
     platform::Message message;
     if (platform::pollMessage(message)) {
@@ -252,6 +255,7 @@ int winMain(int argc, char** argv) {
     }
     frameUpdate();
     frameDraw();
+    if (framesLeft > 0 && --framesLeft == 0) platform::postQuit();
   }
   disableOpenGL();
   debug("exit");

@@ -8,6 +8,7 @@
 #include FT_OUTLINE_H
 
 #include <array>
+#include <cmath>
 #include <deque>
 #include <memory>
 #include <vector>
@@ -51,17 +52,26 @@ struct Outline {
     contours.back().push_back({x * scale, y * scale, 0});
     pen = {x, y};
   }
+  // Segments for a curve whose control polygon is `length` font units long: text is
+  // small on screen, and every triangle costs a software renderer per frame.
+  int segments(double length) const {
+    const int n = int(length * scale * 12) + 1;
+    return n < 8 ? n : 8;
+  }
+  static double distance(double ax, double ay, double bx, double by) { return std::hypot(bx - ax, by - ay); }
   void conicTo(double cx, double cy, double x, double y) {
     const auto p0 = pen;
-    for (int i = 1; i <= 8; ++i) {
-      const double t = i / 8.0, u = 1 - t;
+    const int n = segments(distance(p0[0], p0[1], cx, cy) + distance(cx, cy, x, y));
+    for (int i = 1; i <= n; ++i) {
+      const double t = double(i) / n, u = 1 - t;
       lineTo(u * u * p0[0] + 2 * u * t * cx + t * t * x, u * u * p0[1] + 2 * u * t * cy + t * t * y);
     }
   }
   void cubicTo(double c1x, double c1y, double c2x, double c2y, double x, double y) {
     const auto p0 = pen;
-    for (int i = 1; i <= 8; ++i) {
-      const double t = i / 8.0, u = 1 - t;
+    const int n = segments(distance(p0[0], p0[1], c1x, c1y) + distance(c1x, c1y, c2x, c2y) + distance(c2x, c2y, x, y));
+    for (int i = 1; i <= n; ++i) {
+      const double t = double(i) / n, u = 1 - t;
       lineTo(u * u * u * p0[0] + 3 * u * u * t * c1x + 3 * u * t * t * c2x + t * t * t * x,
              u * u * u * p0[1] + 3 * u * u * t * c1y + 3 * u * t * t * c2y + t * t * t * y);
     }
@@ -87,17 +97,23 @@ int cubicTo(const FT_Vector* c1, const FT_Vector* c2, const FT_Vector* to, void*
 
 // Points the tessellator makes where contours cross; they must live until the polygon ends.
 std::deque<std::array<GLdouble, 3>> combined;
+// The glyph's triangles, drawn as one batch: a glyph of many small strips and fans
+// costs a software renderer far more per frame.
+std::vector<const GLdouble*> triangles;
 
 void GLAPIENTRY combine(const GLdouble coords[3], void*[4], const GLfloat[4], void** out) {
   combined.push_back({coords[0], coords[1], coords[2]});
   *out = combined.back().data();
 }
-void GLAPIENTRY vertex(void* data) { glVertex3dv(static_cast<const GLdouble*>(data)); }
-void GLAPIENTRY begin(GLenum type) { glBegin(type); }
-void GLAPIENTRY end() { glEnd(); }
+void GLAPIENTRY vertex(void* data) { triangles.push_back(static_cast<const GLdouble*>(data)); }
+// With an edge-flag callback the tessellator gives independent triangles only.
+void GLAPIENTRY edgeFlag(GLboolean) {}
+void GLAPIENTRY begin(GLenum) {}
+void GLAPIENTRY end() {}
 
 void fill(GLUtesselator* tess, Outline& outline) {
   combined.clear();
+  triangles.clear();
   gluTessBeginPolygon(tess, nullptr);
   for (auto& contour : outline.contours) {
     gluTessBeginContour(tess);
@@ -105,6 +121,9 @@ void fill(GLUtesselator* tess, Outline& outline) {
     gluTessEndContour(tess);
   }
   gluTessEndPolygon(tess);
+  glBegin(GL_TRIANGLES);
+  for (const GLdouble* point : triangles) glVertex2d(point[0], point[1]);
+  glEnd();
 }
 
 }  // namespace
@@ -134,6 +153,7 @@ bool buildOutlineFont(unsigned base, GlyphMetrics metrics[256], std::string& err
   gluTessCallback(tess.get(), GLU_TESS_VERTEX, reinterpret_cast<void(GLAPIENTRY*)()>(vertex));
   gluTessCallback(tess.get(), GLU_TESS_END, reinterpret_cast<void(GLAPIENTRY*)()>(end));
   gluTessCallback(tess.get(), GLU_TESS_COMBINE, reinterpret_cast<void(GLAPIENTRY*)()>(combine));
+  gluTessCallback(tess.get(), GLU_TESS_EDGE_FLAG, reinterpret_cast<void(GLAPIENTRY*)()>(edgeFlag));
   gluTessProperty(tess.get(), GLU_TESS_WINDING_RULE, GLU_TESS_WINDING_NONZERO);
   gluTessNormal(tess.get(), 0, 0, 1);
 
