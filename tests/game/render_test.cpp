@@ -2,6 +2,7 @@
 // text alignment and colour escapes read back from the frame, and the texture cache.
 #include <kro/img.h>
 #include <kro/kro.h>
+#include <kro/modtxtshow.h>
 #include <kro/textureMenager.h>
 
 #include "platform/window.h"
@@ -131,6 +132,37 @@ TEST_F(Render, TheTextureCacheLoadsEachNameOnce) {
   EXPECT_EQ(cache->get("data/missing.png"), 0u);
   EXPECT_EQ(cache->get("data/missing.png"), 0u);
   EXPECT_EQ(cache->loadedCount(), before + 3);
+}
+
+TEST_F(Render, TextPagesDrawTheirLinesOverThePictureOrOnBlack) {
+  Img picture(8, 8);
+  picture.clear(0xFF800000u);  // dark blue, opaque
+  picture.save2bmp("data/bg.bmp");
+  writeFile("data/page.txt", "HHHH\nHHHH");
+  ModTxtShow* page = ModTxtShow::I(nullptr, "data/page.txt", "data/bg.bmp");
+  page->init();
+  page->update(4.0f);  // y = 0: the lines stand just below the middle
+  glClear(GL_COLOR_BUFFER_BIT);
+  page->draw2d();
+  std::vector<unsigned char> p = frame();
+  auto pixel = [&](int x, int y) { return &p[(y * SIZE + x) * 3]; };
+  EXPECT_GT(pixel(5, 250)[2], 100);  // the picture fills the screen, upright or not
+  EXPECT_LT(pixel(5, 250)[0], 30);
+  int white = 0;
+  for (int y = 90; y < 128; ++y)
+    for (int x = 0; x < 128; ++x) white += pixel(x, y)[0] > 200 && pixel(x, y)[2] > 200;
+  EXPECT_GT(white, 100);
+
+  ModTxtShow::I(nullptr, nullptr, nullptr);  // no picture: the text on black
+  glClear(GL_COLOR_BUFFER_BIT);
+  page->draw2d();
+  p = frame();
+  EXPECT_EQ(pixel(5, 250)[2], 0);
+}
+
+TEST(Platform, TheWindowAndEventsAreSdl2s) {
+  // The image library's OpenGL layer brings SDL 1.2 into the process too.
+  EXPECT_EQ(platform::linkedSdlMajorVersion(), 2);
 }
 
 }  // namespace
