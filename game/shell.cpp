@@ -8,6 +8,7 @@
 #include <kro/mod.h>
 #include <kro/textureMenager.h>
 #include <tessel/proof.h>
+#include <tessel/tessel.h>
 #include <tessel/var.h>
 
 #include <GL/gl.h>
@@ -28,18 +29,6 @@ bool bPause = false;
 Mod* mod = nullptr;
 
 const unsigned ESCAPE = 27, SPACE = 32;
-
-// A white-space-separated word of at most 255 characters; the rest of a longer word is dropped.
-bool readWord(FILE* file, std::string& word) {
-  word.clear();
-  int c;
-  while ((c = std::fgetc(file)) != EOF && std::isspace(c)) {
-  }
-  for (; c != EOF && !std::isspace(c); c = std::fgetc(file))
-    if (word.size() < 255) word += char(c);
-  if (c != EOF) std::ungetc(c, file);
-  return !word.empty();
-}
 
 bool startsWith(const std::string& word, char letter) {
   return !word.empty() && std::tolower(static_cast<unsigned char>(word[0])) == letter;
@@ -114,10 +103,10 @@ void readSettings(const char* name, bool& niceTex, int& width, int& height, bool
   std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(name, "r"), std::fclose);
   if (!file) return;
   std::string word;
-  niceTex = readWord(file.get(), word) && startsWith(word, 'n');
+  niceTex = Tessel::readWord(file.get(), word, 255) && startsWith(word, 'n');
   std::fscanf(file.get(), "%d", &width);
   std::fscanf(file.get(), "%d", &height);
-  fullscreen = readWord(file.get(), word) && startsWith(word, 'f');
+  fullscreen = Tessel::readWord(file.get(), word, 255) && startsWith(word, 'f');
 }
 
 void wndProc(const platform::Message& m) {

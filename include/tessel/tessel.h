@@ -3,6 +3,7 @@
 // writers derive from it to call these unqualified.
 
 #include <cstdio>
+#include <string>
 
 class Tessel {
 public:
@@ -24,4 +25,7 @@ public:
   static unsigned chunk2unsigned(const char* c);
   // Skips spaces, tabs and line feeds (not carriage returns).
   static char readFirstNonWhiteChar(FILE* hand);
+  // The next word separated by white space, of at most `most` characters: the rest
+  // of a longer word is dropped. The white space after it stays unread. False at the end.
+  static bool readWord(FILE* hand, std::string& word, size_t most);
 };

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cassert>
+#include <cctype>
 #include <cstring>
 #include <memory>
 
@@ -84,4 +85,16 @@ char Tessel::readFirstNonWhiteChar(FILE* hand) {
     if (feof(hand)) throw "reach end of file";
   }
   return char(c);
+}
+
+bool Tessel::readWord(FILE* hand, std::string& word, size_t most) {
+  word.clear();
+  int c;
+  while ((c = fgetc(hand)) != EOF && isspace(c)) {
+  }
+  if (c == EOF) return false;
+  for (; c != EOF && !isspace(c); c = fgetc(hand))
+    if (word.size() < most) word += char(c);
+  if (c != EOF) ungetc(c, hand);
+  return true;
 }

@@ -1,6 +1,6 @@
+#include <tessel/tessel.h>
 #include <tessel/var.h>
 
-#include <cctype>
 #include <cstdio>
 #include <memory>
 
@@ -16,18 +16,6 @@ void log(const char* line) { logHook(line); }
 
 // Words of the defaults file hold at most this many characters; the rest of a longer word is dropped.
 const size_t WORD_MAX = 255;
-
-// Reads the next white-space-separated word; false at the end of the file.
-bool readWord(FILE* file, std::string& word) {
-  word.clear();
-  int c;
-  while ((c = std::fgetc(file)) != EOF && std::isspace(c)) {
-  }
-  if (c == EOF) return false;
-  for (; c != EOF && !std::isspace(c); c = std::fgetc(file))
-    if (word.size() < WORD_MAX) word += char(c);
-  return true;
-}
 
 template <typename T> T scan(const std::string& text, const char* format) {
   T result = 0;
@@ -104,7 +92,7 @@ void Var::loadGlobal(const char* fileName) {
   std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(fileName, "r"), std::fclose);
   if (!file) throw "Var::loadGlobal can not read file";
   std::string name, text;
-  while (readWord(file.get(), name) && readWord(file.get(), text)) get(name.c_str()) = text;
+  while (Tessel::readWord(file.get(), name, WORD_MAX) && Tessel::readWord(file.get(), text, WORD_MAX)) get(name.c_str()) = text;
   file.reset();
   log("Var::loadGlobal end");
 }
