@@ -1,0 +1,348 @@
+#include <tessel/serializable.h>
+
+#include <tessel/chunksave.h>
+#include <tessel/proof.h>
+
+#include <memory>
+
+// Binary values are read and written in memory order, which must be the
+// file's little-endian order.
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "little-endian only");
+
+char Serializable::fileType = 'x';
+unsigned Serializable::deapth = 0;
+
+namespace {
+
+enum VarType { RAW = 0, NESTED = 1, INTEGER = 2, FLOAT = 3 };
+
+const char* const PAST_END = "Serializable::load - chunk past the end of the file or of its parent chunk";
+const char* const VALUE_NOT_CLOSED = "value not followed by its closing XML tag";
+const char* const CANNOT_WRITE = "Serializable::save - can not write file";
+
+struct FileCloser {
+  void operator()(FILE* f) const { fclose(f); }
+};
+using File = std::unique_ptr<FILE, FileCloser>;
+
+// A save that throws must not leave every later text file indented deeper.
+class DepthScope {
+public:
+  explicit DepthScope(unsigned& depth) : depth(depth) { ++depth; }
+  ~DepthScope() { --depth; }
+  DepthScope(const DepthScope&) = delete;
+  DepthScope& operator=(const DepthScope&) = delete;
+
+private:
+  unsigned& depth;
+};
+
+unsigned fromLittleEndian(const unsigned char* b) {
+  return Tessel::chunk2unsigned(b[0], b[1], b[2], b[3]);
+}
+
+// Text of the tag form gathered and written at once: per chunk of a text save
+// one write before the value and one after, rather than one per piece.
+class Line {
+public:
+  explicit Line(FILE* out) : out(out) {}
+  Line& put(char c) {
+    if (n == sizeof text) write();
+    text[n++] = c;
+    return *this;
+  }
+  Line& tabs(unsigned count) {
+    while (count--) put('\t');
+    return *this;
+  }
+  Line& tag(const char* opening, unsigned id) {
+    while (*opening) put(*opening++);
+    for (int k = 0; k < 4; ++k) put(char(id >> (8 * k)));  // reading order
+    return put('>').put('\n');
+  }
+  void write() {
+    fwrite(text, 1, n, out);
+    n = 0;
+  }
+
+private:
+  FILE* out;
+  char text[64];
+  size_t n = 0;
+};
+
+bool isKnownKind(int varType) { return varType >= RAW && varType <= FLOAT; }
+
+}  // namespace
+
+void Serializable::load(const char* name) {
+  File file(fopen(name, "rb"));
+  if (!file) throw "Serializable::load - can not open file";
+  load(file.get(), 0);
+}
+
+void Serializable::load(FILE* hand, unsigned sizeToLoad) {
+  ProofOb proof("Serializable::load(FILE*,unsigned)");
+  if (fileType != 'c' && fileType != 't' && fileType != 'x')
+    throw "Serializable::load() - unknow fileType in";
+  act = 'L';
+  this->hand = hand;
+  if (fileType == 'c') {
+    loadChunks(sizeToLoad);
+  } else if (fileType == 'x') {
+    loadTags();
+  } else {
+    loadSave();  // bare values: each assign takes the next one, whatever its id
+  }
+  act = 0;
+  chunk = 0;
+  size = 0;
+  this->hand = nullptr;
+}
+
+void Serializable::save(const char* name) {
+  File file(fopen(name, "wb"));
+  if (!file) throw "Serializable::save - can not open file";
+  save(file.get());
+  // A full disk shows only when the buffer goes out; it must not pass for success.
+  if (fflush(file.get()) != 0 || ferror(file.get())) throw CANNOT_WRITE;
+  if (fclose(file.release()) != 0) throw CANNOT_WRITE;
+}
+
+void Serializable::save(FILE* hand) {
+  ProofOb proof("Serializable::save(File*)");
+  act = 'S';
+  this->hand = hand;
+  {
+    DepthScope nested(deapth);
+    loadSave();
+  }
+  act = 0;
+  this->hand = nullptr;
+}
+
+// Chunk after chunk up to the end of this object's bytes. Sizes are checked
+// against that end, so that a damaged size neither reads past the file nor
+// lets a nested object read its parent's bytes.
+void Serializable::loadChunks(unsigned sizeToLoad) {
+  const long start = ftell(hand);
+  const long fileEnd = static_cast<long>(fileSize(hand));
+  const long end = sizeToLoad ? start + static_cast<long>(sizeToLoad) : fileEnd;
+  if (end > fileEnd) throw PAST_END;
+  for (long at = start; at < end;) {
+    unsigned char header[8];
+    if (end - at < long(sizeof header) || fread(header, 1, sizeof header, hand) != sizeof header)
+      throw PAST_END;
+    chunk = fromLittleEndian(header);
+    size = fromLittleEndian(header + 4);
+    const long next = at + long(sizeof header) + long(size);
+    if (next > end) throw PAST_END;
+    loadSave();
+    // Skips unknown chunks, and what a known one holds beyond its value.
+    fseek(hand, next, SEEK_SET);
+    at = next;
+  }
+}
+
+void Serializable::loadTags() {
+  bool endTag = false;
+  while (!feof(hand) && !endTag) {
+    unsigned id = 0;
+    try {
+      id = readXmlTag(&endTag);
+    } catch (char signal) {
+      if (signal == 'e') break;  // the end of the input ends the object
+      throw "unknow char error catched by Serializable::load()";
+    } catch (const char*) {
+      throw;
+    } catch (...) {
+      throw "unknow error catched by Serializable::load()";
+    }
+    if (endTag) break;  // closes the chunk that holds this object
+    chunk = id;
+    loadSave();
+    chunk = 0;
+  }
+}
+
+unsigned Serializable::readXmlTag(bool* endTag) {
+  ProofOb proof("Serializable::readXmlTag()");
+  char c;
+  try {
+    c = readFirstNonWhiteChar(hand);
+  } catch (...) {
+    throw 'e';
+  }
+  if (c != '<') throw "thats not XML tag";
+  c = readFirstNonWhiteChar(hand);
+  const bool closing = c == '/';
+  // The id starts at the first character after the whitespace.
+  if (!closing) ungetc(static_cast<unsigned char>(c), hand);
+  // Byte by byte: cheaper than fread for four bytes, and this runs per tag.
+  unsigned char id[4];
+  for (unsigned char& b : id) {
+    const int got = fgetc(hand);
+    if (got == EOF) throw "wrong end of XML tag";
+    b = static_cast<unsigned char>(got);
+  }
+  if (fgetc(hand) != '>') throw "wrong end of XML tag";
+  if (endTag) *endTag = closing;
+  return fromLittleEndian(id);
+}
+
+void Serializable::parse(unsigned chunkID, void* var, int varType, unsigned varSize) {
+  ProofOb proof("Serializable::parse()");
+  if (act == 'L') {
+    switch (fileType) {
+      case 'c':
+        if (chunk == chunkID) singleVarDataLoad(var, varType, varSize);
+        return;
+      case 'x':
+        if (chunk != chunkID) return;
+        singleVarDataLoad(var, varType, varSize);
+        // A nested object has consumed its closing tag already.
+        if (varType != NESTED) closeValueTag(chunkID);
+        return;
+      case 't':
+        singleVarDataLoad(var, varType, varSize);
+        return;
+      default:
+        throw "wrong fileType";
+    }
+  }
+  if (act == 'S') {
+    switch (fileType) {
+      case 'c':
+        saveChunk(chunkID, var, varType, varSize);
+        return;
+      case 'x':
+        saveTagged(chunkID, var, varType, varSize);
+        return;
+      case 't':
+        singleVarDataSave(var, varType, varSize);
+        return;
+      default:
+        throw "wrong fileType";
+    }
+  }
+  throw "unknow action in Serializable::chunkLoadSave";
+}
+
+void Serializable::closeValueTag(unsigned chunkID) {
+  bool endTag = false;
+  unsigned id = 0;
+  try {
+    id = readXmlTag(&endTag);
+  } catch (char) {
+    throw VALUE_NOT_CLOSED;  // the input ended after the value
+  }
+  if (!endTag || id != chunkID) throw VALUE_NOT_CLOSED;
+}
+
+void Serializable::singleVarDataLoad(void* var, int varType, unsigned varSize) {
+  ProofOb proof("Serializable::singleVarDataLoad()");
+  if (!isKnownKind(varType)) throw "unknow var type";
+  if (varType == NESTED) {
+    Serializable* nested = static_cast<Serializable*>(var);
+    if (fileType != 'c') {
+      nested->load(hand, 0);
+    } else if (size > 0) {
+      nested->load(hand, size);
+    }
+    // An empty binary payload holds nothing; 0 would mean the rest of the file.
+    return;
+  }
+  if (fileType == 'c') {
+    // Exactly the variable's bytes, whatever the stored size.
+    const size_t got = fread(var, 1, varSize, hand);
+    (void)got;
+    return;
+  }
+  if (varType == RAW) {
+    unsigned char* bytes = static_cast<unsigned char*>(var);
+    for (unsigned i = 0; i < varSize; ++i) {
+      unsigned byte;
+      if (fscanf(hand, "%X", &byte) == 1) bytes[i] = static_cast<unsigned char>(byte);
+    }
+  } else if (varType == INTEGER) {
+    const int got = fscanf(hand, "%d", static_cast<int*>(var));
+    (void)got;
+  } else {
+    const int got = fscanf(hand, "%f", static_cast<float*>(var));
+    (void)got;
+  }
+}
+
+void Serializable::singleVarDataSave(void* var, int varType, unsigned varSize) {
+  ProofOb proof("Serializable::singleVarDataSave()");
+  if (!isKnownKind(varType)) throw "unknow var type";
+  if (varType == NESTED) {
+    static_cast<Serializable*>(var)->save(hand);
+    return;
+  }
+  if (fileType == 'c') {
+    fwrite(var, 1, varSize, hand);
+    return;
+  }
+  if (varType == RAW) {
+    const unsigned char* bytes = static_cast<const unsigned char*>(var);
+    for (unsigned i = 0; i < varSize; ++i) fprintf(hand, "%2X ", unsigned(bytes[i]));
+  } else if (varType == INTEGER) {
+    fprintf(hand, "%d ", *static_cast<const int*>(var));
+  } else {
+    fprintf(hand, "%f ", double(*static_cast<const float*>(var)));
+  }
+}
+
+// The payload goes to a temporary file first: its size comes before it.
+void Serializable::saveChunk(unsigned chunkID, void* var, int varType, unsigned varSize) {
+  ChunkSave buffer(chunkID);
+  FILE* out = hand;
+  hand = buffer.getHand();
+  try {
+    singleVarDataSave(var, varType, varSize);
+  } catch (...) {
+    hand = out;
+    throw;
+  }
+  hand = out;
+  buffer.save(hand);
+}
+
+void Serializable::saveTagged(unsigned chunkID, void* var, int varType, unsigned varSize) {
+  // A nested object indents its own chunks one level deeper.
+  const bool value = varType != NESTED;
+  Line opening(hand);
+  opening.tabs(deapth).tag("<", chunkID);
+  if (value) opening.tabs(deapth + 1);
+  opening.write();
+  singleVarDataSave(var, varType, varSize);
+  Line closing(hand);
+  if (value) closing.put('\n');
+  closing.tabs(deapth).tag("</", chunkID).write();
+}
+
+void Serializable::assign(unsigned chunkID, void* var, unsigned sizeOfObject) {
+  ProofOb proof("Serializable::assign()");
+  parse(chunkID, var, RAW, sizeOfObject);
+}
+
+void Serializable::assign(unsigned chunkID, Serializable* var) {
+  ProofOb proof("Serializable::assign()");
+  parse(chunkID, var, NESTED, 0);
+}
+
+void Serializable::assign(unsigned chunkID, int* var) {
+  ProofOb proof("Serializable::assign()");
+  parse(chunkID, var, INTEGER, 4);
+}
+
+void Serializable::assign(unsigned chunkID, unsigned* var) {
+  ProofOb proof("Serializable::assign()");
+  parse(chunkID, var, INTEGER, 4);
+}
+
+void Serializable::assign(unsigned chunkID, float* var) {
+  ProofOb proof("Serializable::assign()");
+  parse(chunkID, var, FLOAT, 4);
+}
