@@ -30,6 +30,7 @@ cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGIFTGUARD_TESTS=ON -DGIF
 
 echo "== tests: sanitizers"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  LSAN_OPTIONS=suppressions=$root/tools/lsan.supp:print_suppressions=0 \
   ctest --test-dir build-sanitize --output-on-failure -j "$jobs" || status=1
 echo "== tests: plain"
 ctest --test-dir build --output-on-failure -j "$jobs" || status=1
