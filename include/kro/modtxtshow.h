@@ -21,7 +21,6 @@ public:
   void draw2d() override;
 
   unsigned lineCount() const { return lines.num; }
-  float scroll() const { return y; }
 
 private:
   ModTxtShow();

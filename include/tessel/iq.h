@@ -78,7 +78,6 @@ private:
   void init();
   void trim(int from);  // recount `used`, looking down from limb `from`
   int absCompare(const IQ& o) const;
-  bool isAbsZero() const;
   // |this| = (|this| * 10^scale) / |d|, truncated; throws on a zero divisor or overflow.
   void absQuotient(const IQ& d, unsigned scale);
 

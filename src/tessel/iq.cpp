@@ -393,8 +393,6 @@ int IQ::absCompare(const IQ& o) const {
   return 0;
 }
 
-bool IQ::isAbsZero() const { return used == 0; }
-
 bool IQ::isAbsLessThan(const IQ& o) const { return absCompare(o) < 0; }
 
 bool IQ::isAbsLessOrEquThan(const IQ& o) const { return absCompare(o) <= 0; }

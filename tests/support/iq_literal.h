@@ -92,38 +92,4 @@ struct LiteralIQ {
     }
     return true;
   }
-
-  // Long division of whole numbers of hundredths: floor(a * 10^scale / d), by
-  // repeated subtraction of the shifted divisor, on a wider digit array.
-  static std::string divide(const LiteralIQ& a, const LiteralIQ& d, int scale) {
-    const int W = D + 4;
-    int u[W] = {}, v[W] = {}, q[W] = {};
-    for (int i = 0; i < D; ++i) u[i + scale] = a.l[i], v[i] = d.l[i];
-    auto geqShifted = [&](int s) {  // u >= v * 10^s
-      for (int i = W - 1; i >= 0; --i) {
-        int vi = i - s >= 0 ? v[i - s] : 0;
-        if (u[i] != vi) return u[i] > vi;
-      }
-      return true;
-    };
-    for (int s = W - 1; s >= 0; --s) {
-      bool fits = true;
-      for (int i = W - 1; i >= W - s && fits; --i)
-        if (v[i]) fits = false;  // divisor shifted out of the array: cannot fit
-      if (!fits) continue;
-      while (geqShifted(s)) {
-        int borrow = 0;
-        for (int i = s; i < W; ++i) {
-          int x = u[i] - v[i - s] - borrow;
-          borrow = x < 0;
-          u[i] = x < 0 ? x + 10 : x;
-        }
-        ++q[s];
-      }
-    }
-    std::string text;
-    for (int i = W - 1; i >= 0; --i)
-      if (!(text.empty() && q[i] == 0)) text += char('0' + q[i]);
-    return text.empty() ? "0" : text;  // a whole number of hundredths
-  }
 };

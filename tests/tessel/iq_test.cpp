@@ -194,26 +194,6 @@ TEST_F(IQAgainstDigits, MultiplicationMatchesDigitArithmetic) {
   }
 }
 
-TEST_F(IQAgainstDigits, DivisionMatchesLongDivision) {
-  for (int n = 0; n < 150; ++n) {
-    std::string a = randomDigits(randomLength(n % 3 == 0 ? 505 : 60));
-    std::string b = randomDigits(randomLength(n % 3 == 0 ? 250 : 30));
-    LiteralIQ la = LiteralIQ::parse(a), lb = LiteralIQ::parse(b);
-    if (lb.isZero()) continue;
-    std::string hundredths = LiteralIQ::divide(la, lb, 2);
-    if (hundredths.size() > 512) continue;
-    if (hundredths.size() < 3) hundredths.insert(0, 3 - hundredths.size(), '0');
-    std::string expected = hundredths.substr(0, hundredths.size() - 2);
-    expected.erase(0, expected.find_first_not_of('0'));
-    expected += "." + hundredths.substr(hundredths.size() - 2);
-    EXPECT_EQ(dec(IQ(a.c_str()) / IQ(b.c_str())), expected) << a << " / " << b;
-
-    std::string whole = LiteralIQ::divide(la, lb, 0);
-    if (whole.size() > 510) continue;
-    EXPECT_EQ(dec(IQ(a.c_str()).div(IQ(b.c_str()))), (whole == "0" ? "" : whole) + ".00") << a << " div " << b;
-  }
-}
-
 TEST_F(IQAgainstDigits, SquareRootMatchesTheDigitWiseSearch) {
   std::vector<std::string> values;
   for (int n = 1; n <= 600; ++n) values.push_back(std::to_string(n));
