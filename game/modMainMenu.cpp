@@ -1,5 +1,11 @@
 #include "modMainMenu.h"
 
+#include "modGame.h"
+#include "modTopList.h"
+#include "modgamesuperarcade.h"
+#include "modgamesupersurvival.h"
+
+#include <kro/cfr.h>
 #include <tessel/proof.h>
 
 ModMainMenu* ModMainMenu::I() {
@@ -11,12 +17,22 @@ ModMainMenu* ModMainMenu::I() {
 ModMainMenu::ModMainMenu() {
   ProofOb scope("ModMainMenu::ModMainMenu()");
   add(new FunctorStaticVoid("Survival", runSurvival));
-  add("Top List", static_cast<Mod*>(nullptr));  // the top list's screen arrives with the game
+  add("Top List", ModTopList::I());
   add(new FunctorStaticVoid("Arcade", runArcade));
   add(new FunctorStaticVoid("Quit", Mod::quit));
+  Cfr::I()->addFun(new FunctorVar1("gotolevel", ModGame::goToLevel));
 }
 
-// The rule sets arrive with the game; until then the entries do nothing.
-void runArcade() { ProofOb scope("ModMainMenu::runArcade()"); }
+// Each rule set is made once and kept; starting it again resets it.
+void runArcade() {
+  ProofOb scope("ModMainMenu::runArcade()");
+  static ModGameSuperArcade* const arcade = new ModGameSuperArcade;
+  arcade->reset();
+  nextMod = arcade;
+}
 
-void runSurvival() {}
+void runSurvival() {
+  static ModGameSuperSurvival* const survival = new ModGameSuperSurvival;
+  survival->reset();
+  nextMod = survival;
+}

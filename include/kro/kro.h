@@ -16,6 +16,8 @@ void kroPrint(const char* text, float x, float y, float size, char mode);
 void kroPrint(const char* text, float x, float y, float size);
 // The current colour, and a front material of the same colour (ambient share amb).
 void kroColor3f(float r, float g, float b, float amb);
+// One quad over the whole 2D field, the bound picture stretched upright over it.
+void kroFieldQuad();
 // An RGBA texture from width × height pixels.
 bool genTexture(unsigned* texture, const char* data, unsigned width, unsigned height);
 // Advance of a glyph in em units (0 before kroInit).

@@ -75,6 +75,19 @@ void kroColor3f(float r, float g, float b, float amb) {
   glColor3f(r, g, b);
 }
 
+void kroFieldQuad() {
+  glBegin(GL_QUADS);
+  glTexCoord2f(0, 1);
+  glVertex2f(-1, 1);
+  glTexCoord2f(0, 0);
+  glVertex2f(-1, -1);
+  glTexCoord2f(1, 0);
+  glVertex2f(1, -1);
+  glTexCoord2f(1, 1);
+  glVertex2f(1, 1);
+  glEnd();
+}
+
 bool genTexture(unsigned* texture, const char* data, unsigned width, unsigned height) {
   glGenTextures(1, texture);
   glBindTexture(GL_TEXTURE_2D, *texture);

@@ -55,16 +55,7 @@ void ModTxtShow::draw2d() {
   if (texFilename) {
     glEnable(GL_TEXTURE_2D);
     TextureMenager::I()->bind(texFilename);
-    glBegin(GL_QUADS);
-    glTexCoord2f(0, 1);
-    glVertex2f(-1, 1);
-    glTexCoord2f(0, 0);
-    glVertex2f(-1, -1);
-    glTexCoord2f(1, 0);
-    glVertex2f(1, -1);
-    glTexCoord2f(1, 1);
-    glVertex2f(1, 1);
-    glEnd();
+    kroFieldQuad();
     glDisable(GL_TEXTURE_2D);
   }
   glTranslatef(0, y, 0);

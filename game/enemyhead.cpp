@@ -1,0 +1,6 @@
+#include "enemyhead.h"
+
+#include "enemy.h"
+
+// The kill destroys the enemy and, with it, this head.
+void EnemyHead::onHit() { enemy->kill(); }

@@ -1,0 +1,11 @@
+#include "gift.h"
+
+#include "modGame.h"
+
+Gift::Gift(float gx, float gy) {
+  x = gx;
+  y = gy;
+  setSquare(0.05f);
+}
+
+void Gift::onHit() { ModGame::I()->lost('G'); }

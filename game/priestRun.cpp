@@ -1,0 +1,5 @@
+#include "priestRun.h"
+
+#include "priestArmorHead.h"
+
+PriestRun::PriestRun() : EnemyRun(3) { new PriestArmorHead(this); }

@@ -1,0 +1,6 @@
+#include "toplistitem.h"
+
+void TopListItem::loadSave() {
+  assign(chunk2unsigned("NAME"), name, sizeof name);
+  assign(chunk2unsigned("SCOR"), &score);
+}

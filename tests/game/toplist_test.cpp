@@ -1,0 +1,116 @@
+#include "modTopList.h"
+
+#include <kro/cfr.h>
+#include <kro/modPrompt.h>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "support/tempdir.h"
+
+namespace {
+
+class TopList : public TempDirTest {
+protected:
+  ModTopList* list = nullptr;
+  void SetUp() override {
+    TempDirTest::SetUp();
+    list = ModTopList::I();
+    list->loadFile();
+    nextMod = nullptr;
+  }
+  void TearDown() override {
+    nextMod = nullptr;
+    TempDirTest::TearDown();
+  }
+  // A result through the prompt, as the survival game hands it over.
+  void enterResult(unsigned score, const std::string& keys) {
+    list->add(score);
+    if (auto* prompt = dynamic_cast<ModPrompt*>(nextMod)) {
+      for (char key : keys) prompt->keydown(key);
+      prompt->keydown(13);
+      nextMod->init();
+    }
+    nextMod = nullptr;
+  }
+  std::vector<unsigned> scores() {
+    std::vector<unsigned> s;
+    for (unsigned i = 0; i < 3; ++i) s.push_back(list->entry(i).score);
+    return s;
+  }
+};
+
+// The file as the chunk format's text form writes sixteen entries: the name as
+// four hexadecimal bytes, the score as a decimal.
+std::string expectedFile(const std::vector<std::pair<std::string, unsigned>>& entries) {
+  std::string text;
+  for (unsigned i = 0; i < 16; ++i) {
+    const std::string id = std::string(1, char('A' + i)) + "_EN";
+    std::string name = i < entries.size() ? entries[i].first : "";
+    const unsigned score = i < entries.size() ? entries[i].second : 0;
+    name.resize(4, '\0');
+    std::string hex;
+    for (char c : name) {
+      char byte[8];
+      std::snprintf(byte, sizeof byte, "%2x ", unsigned(static_cast<unsigned char>(c)));
+      hex += byte;
+    }
+    text += "\t<" + id + ">\n\t\t<NAME>\n\t\t\t" + hex + "\n\t\t</NAME>\n\t\t<SCOR>\n\t\t\t" +
+            std::to_string(score) + " \n\t\t</SCOR>\n\t</" + id + ">\n";
+  }
+  return text;
+}
+
+TEST_F(TopList, ResultsSortInAndTheFileHoldsSixteenEntries) {
+  enterResult(0, "ZZ");  // a total of 0 does not beat sixteen empty places
+  EXPECT_EQ(nextMod, nullptr);
+  EXPECT_FALSE(std::filesystem::exists(ModTopList::fileName()));
+  enterResult(7, "AB");
+  enterResult(7, "");  // the prompt offers the name typed last time
+  enterResult(9, "\x08\x08" "CDEF");
+  EXPECT_EQ(scores(), (std::vector<unsigned>{9, 7, 7}));
+  EXPECT_EQ(std::string(list->entry(0).name, 4), "cdef");
+  EXPECT_EQ(readFile(ModTopList::fileName()), expectedFile({{"cdef", 9}, {"ab", 7}, {"ab", 7}}));
+  list->loadFile();
+  EXPECT_EQ(scores(), (std::vector<unsigned>{9, 7, 7}));
+}
+
+TEST_F(TopList, OnlyCapitalSSaves) {
+  list->keydown('s');
+  EXPECT_FALSE(std::filesystem::exists(ModTopList::fileName()));
+  list->keydown('S');
+  EXPECT_EQ(readFile(ModTopList::fileName()), expectedFile({}));
+}
+
+TEST_F(TopList, AFourByteNameLoadsWhole) {
+  std::vector<std::pair<std::string, unsigned>> entries{{"ABCD", 300}, {"x", 20}};
+  writeFile(ModTopList::fileName(), expectedFile(entries));
+  list->loadFile();
+  EXPECT_EQ(std::string(list->entry(0).name, 4), "ABCD");
+  EXPECT_EQ(list->entry(1).score, 20u);
+}
+
+TEST_F(TopList, AnUnreadableListIsKeptAsideAndTheGameGoesOn) {
+  const std::string junk = "<A_EN>\n\t<NAME>ab";
+  writeFile(ModTopList::fileName(), junk);
+  list->loadFile();
+  EXPECT_EQ(list->entry(0).score, 0u);
+  EXPECT_EQ(readFile("data/toplist.dat.bad"), junk);
+  EXPECT_FALSE(std::filesystem::exists(ModTopList::fileName()));
+  EXPECT_EQ(Cfr::I()->lineLevel(0), 3);
+}
+
+TEST_F(TopList, AFailedSaveKeepsTheOldList) {
+  enterResult(5, "OLD");
+  const std::string old = readFile(ModTopList::fileName());
+  std::filesystem::create_directory("data/toplist.dat.tmp");  // the temporary cannot be written
+  enterResult(6, "NEW");
+  EXPECT_EQ(readFile(ModTopList::fileName()), old);
+  EXPECT_EQ(Cfr::I()->lineLevel(0), 3);
+  EXPECT_NE(std::string(Cfr::I()->lineText(0)).find("the old list stays"), std::string::npos);
+}
+
+}  // namespace
