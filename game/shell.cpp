@@ -169,6 +169,9 @@ void frameDraw() {
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
   glDisable(GL_DEPTH_TEST);
+  // Modules draw "in the current colour": white. Mesa's glPopAttrib does not
+  // bring back the colour that the overlay of the previous frame set.
+  glColor3f(1, 1, 1);
   glPushAttrib(GL_ALL_ATTRIB_BITS);
   mod->draw2d();
   glPopAttrib();

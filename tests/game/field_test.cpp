@@ -94,7 +94,9 @@ TEST_F(Field, LevelChoosesTheKinds) {
     for (int i = 0; i < n; ++i) {
       startAt(level);
       game->update(1.0f);
-      if (game->obCount() > 2) ++kinds[typeid(*game->ob(2)).name()];
+      if (game->obCount() < 3) continue;
+      const Ob& spawned = *game->ob(2);
+      ++kinds[typeid(spawned).name()];
     }
   };
   sample(1, 50);

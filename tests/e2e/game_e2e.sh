@@ -1,0 +1,109 @@
+#!/usr/bin/env bash
+# The game under X, played with real clicks and keys: a survival game with
+# kills, a lost gift, the game-over and result screens, the name prompt and the
+# saved top list; a survival game lost at once back to the menu; the top list
+# from the menu; the arcade's first story page scrolling; Escape from a game;
+# a damaged top list at start-up.
+# usage: game_e2e.sh path/to/giftguard path/to/data   (needs DISPLAY, xdotool, ImageMagick)
+set -uo pipefail
+[ -n "${DISPLAY:-}" ] || { echo "needs an X display (tools/test.sh starts one)"; exit 1; }
+bin=$1
+data=$2
+source "$(dirname "$0")/lib.sh"
+
+# Field coordinates (-1..1, y up) to client pixels of the 1024x768 window.
+pixel() { awk -v x="$1" -v y="$2" 'BEGIN { printf "%d %d", (x + 1) / 2 * 1024, (1 - y) / 2 * 768 }'; }
+clickAt() { xdotool mousemove --window "$window" $(pixel "$1" "$2") click 1 2>/dev/null; }
+shot() { import -window "$window" "$work/$1.png"; }
+menuShown() { shot menu-$1 && above "$(share "$work/menu-$1.png" 250x40+45+78 'r>0.8&&g<0.2&&b<0.2')" 0.05; }
+# Clicks a grid over both side lanes, clear of the gifts in the middle: every
+# body there takes a hit per sweep. One xdotool run: a sweep takes a moment.
+sweep() {
+  local clicks=()
+  for x in -0.95 -0.8 -0.65 -0.5 -0.38 0.38 0.5 0.65 0.8 0.95; do
+    for y in 0.12 0 -0.12 -0.25 -0.38 -0.5 -0.6; do
+      clicks+=(mousemove --window "$window" $(pixel "$x" "$y") click --delay 1 1)
+    done
+  done
+  xdotool "${clicks[@]}" 2>/dev/null
+  sleep 0.2
+}
+
+# Survival with points: the result earns a place and asks for a name.
+start
+key Return
+sleep 2.3
+for _ in $(seq 8); do sweep; done
+check "clicks kill enemies" logged "Enemy killed"
+shot field
+check "the field shows its score" above "$(share "$work/field.png" 300x80+724+0 'r>0.8&&g>0.8&&b>0.8')" 0.02
+clickAt -0.15 0
+sleep 0.5
+shot gameover
+check "the game-over screen is white" above "$(share "$work/gameover.png" 1024x200+0+500 'r>0.9&&g>0.9&&b>0.9')" 0.9
+check "GAME OVER is red" above "$(share "$work/gameover.png" 700x100+162+240 'r>0.8&&g<0.3&&b<0.3')" 0.05
+key Return
+sleep 1.2
+shot result
+check "the result screen is dark with white text" above "$(share "$work/result.png" 800x120+112+230 'r>0.8&&g>0.8&&b>0.8')" 0.02
+key Return
+typed 'e2e!'
+key Return
+check "the name and the score are saved" grep -q '65 32 65 31' "$work/data/toplist.dat"
+shot toplist-after-prompt
+check "the top list follows the prompt" above "$(share "$work/toplist-after-prompt.png" 400x70+312+20 'r>0.8&&g>0.8&&b>0.8')" 0.05
+key Escape
+check "Escape leaves the top list for the menu" menuShown 1
+
+# The top list from the menu, saved with S.
+rm -f "$work/data/toplist.dat"
+key Down
+key Return
+key shift+s
+check "S on the top list saves it" test -s "$work/data/toplist.dat"
+key Escape
+
+# Survival lost at once: game over, the result, Enter back to the menu.
+key Up
+key Return
+sleep 2.3
+clickAt 0.15 0
+sleep 0.3
+key Return
+sleep 1.2
+key Return
+check "a total of 0 goes straight back to the menu" menuShown 2
+
+# The arcade's first story page scrolls up.
+key Down
+key Down
+key Return
+sleep 2.5
+shot story1
+sleep 1.5
+shot story2
+moved=$(compare -metric AE "$work/story1.png" "$work/story2.png" null: 2>&1)
+check "the story page scrolls (changed pixels: $moved)" above "$moved" 1000
+check "the story is drawn over the background" above "$(share "$work/story2.png" 1024x768+0+0 'b>0.15')" 0.3
+
+# Escape from a running game.
+key Escape
+key Up
+key Up
+key Return
+sleep 3
+key Escape
+check "Escape leaves a running game for the menu" menuShown 3
+key alt+F4
+ended
+
+# A damaged top list at start-up: logged, kept aside, and the game starts.
+damage() { printf '<A_EN>\n\t<NAME>zz' >"$work/data/toplist.dat"; }
+prepare=damage start
+check "the game starts over a damaged top list" test -n "$window"
+check "the damage is logged" grep -q '^can not read data/toplist.dat' "$work/data/log.txt"
+check "the damaged list is kept aside" test -s "$work/data/toplist.dat.bad"
+key alt+F4
+ended
+
+finish
