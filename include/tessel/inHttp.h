@@ -1,0 +1,35 @@
+#pragma once
+// The body of one document fetched with an HTTP/1.0 GET request, as a buffered
+// input stream. The response header is consumed by the constructor; the status
+// is not looked at.
+
+#include <tessel/in.h>
+#include <tessel/nl/nlu.h>
+
+class InHttp : public In {
+public:
+  // address: "http://host[:port]/path" or the same without "http://". The
+  // request goes to port 80 unless the address names another. Throws when the
+  // host is over 255 bytes, does not resolve or does not accept the connection,
+  // when the request would exceed 4095 bytes, or when it can not be sent.
+  explicit InHttp(const char* address);
+  ~InHttp() override;
+
+protected:
+  bool endOfStream() override;
+  unsigned readData(void* buffer, unsigned count) override;
+
+  NLsocket sock;
+  NLaddress addr;
+  bool endOfData;
+
+private:
+  static const unsigned HOST_SIZE = 256;
+  static const unsigned REQUEST_SIZE = 4096;
+
+  // Reads up to and including the blank line that ends the header.
+  void skipHeader();
+  // The part of address between "http://" and the first '/'; false when it does
+  // not fit in HOST_SIZE bytes with its terminator.
+  static bool getAddresFromFullAress(const char* address, char* host);
+};

@@ -1,0 +1,46 @@
+#include "platform/clipboard.h"
+
+#include <SDL.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace platform {
+
+namespace {
+
+bool hasDisplay() {
+  const char* x11 = std::getenv("DISPLAY");
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  return (x11 && *x11) || (wayland && *wayland);
+}
+
+// The clipboard needs SDL's video part, which the window may not have started yet.
+// Started here it stays up, so that the text we own is still served.
+bool videoReady() {
+  if (SDL_WasInit(SDL_INIT_VIDEO)) return true;
+  // Without a display SDL would fall back to a clipboard inside this process only.
+  if (!hasDisplay()) return false;
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  if (!wayland || !*wayland) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+  return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+}
+
+}  // namespace
+
+bool getClipboardText(std::string& text) {
+  text.clear();
+  if (!videoReady()) return false;
+  char* got = SDL_GetClipboardText();  // "" when the clipboard holds no text
+  if (!got) return false;
+  text = got;
+  SDL_free(got);
+  return true;
+}
+
+bool setClipboardText(const char* text) {
+  if (!videoReady()) return false;
+  return SDL_SetClipboardText(text) == 0;
+}
+
+}  // namespace platform
