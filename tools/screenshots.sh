@@ -34,8 +34,16 @@ console() {  # runs one console line, console closed again
   key Return grave grave
 }
 shot() { import -window "$window" "$docs/$1.png"; }
-# Waits until the log holds a line, at most a minute.
-waitFor() { for _ in $(seq 600); do grep -qF -- "$1" "$work/data/log.txt" && return; sleep 0.1; done; }
+# Waits, at most about a minute, until more than a share of a region's pixels pass an fx test.
+waitFor() {  # region test share
+  for _ in $(seq 240); do
+    sleep 0.2
+    import -window "$window" "$work/probe.png"
+    local got
+    got=$(convert "$work/probe.png" -crop "$1" +repage -fx "$2" -format '%[fx:mean]' info:)
+    awk -v g="$got" -v s="$3" 'BEGIN { exit !(g > s) }' && return
+  done
+}
 
 shot menu
 key Return
@@ -46,24 +54,14 @@ sleep 9
 shot field
 # The boss: at level 5 the limousine comes sooner or later; spawns stop while it is on the field.
 console 'gotolevel 5'
-for _ in $(seq 240); do
-  sleep 0.2
-  import -window "$window" "$work/probe.png"
-  # The limousine's dark body entering at the right edge of its lane.
-  dark=$(convert "$work/probe.png" -crop 60x100+964+520 +repage -fx 'r<0.15&&g<0.15&&b<0.2' -format '%[fx:mean]' info:)
-  awk -v d="$dark" 'BEGIN { exit !(d > 0.2) }' && break
-done
+# The limousine's dark body entering at the right edge of its lane.
+waitFor 60x100+964+520 'r<0.15&&g<0.15&&b<0.2' 0.2
 sleep 5.6  # it drives to the middle, stands, leaves the boss and drives off
 shot boss
 console 'set \$godmode 0'
 console 'gotolevel 3'
-# Waits for the red "GAME OVER" of a loss.
-for _ in $(seq 240); do
-  sleep 0.25
-  import -window "$window" "$work/probe.png"
-  red=$(convert "$work/probe.png" -crop 700x100+162+240 +repage -fx 'r>0.8&&g<0.3&&b<0.3' -format '%[fx:mean]' info:)
-  awk -v r="$red" 'BEGIN { exit !(r > 0.05) }' && break
-done
+# The red "GAME OVER" of a loss.
+waitFor 700x100+162+240 'r>0.8&&g<0.3&&b<0.3' 0.05
 sleep 0.3
 shot gameover
 key Return
