@@ -97,12 +97,26 @@ check "Escape leaves a running game for the menu" menuShown 3
 key alt+F4
 ended
 
-# A damaged top list at start-up: logged, kept aside, and the game starts.
-damage() { printf '<A_EN>\n\t<NAME>zz' >"$work/data/toplist.dat"; }
+# A damaged top list and a "fullscreen" that is not a number at start-up:
+# logged, the list kept aside, and the game starts in its window.
+damage() {
+  printf '<A_EN>\n\t<NAME>zz' >"$work/data/toplist.dat"
+  printf 'fullscreen maybe\n' >"$work/data/defvar.txt"
+}
 prepare=damage start
 check "the game starts over a damaged top list" test -n "$window"
 check "the damage is logged" grep -q '^can not read data/toplist.dat' "$work/data/log.txt"
 check "the damaged list is kept aside" test -s "$work/data/toplist.dat.bad"
+check "a fullscreen that is not a number is logged" logged "fullscreen ignored: not numeric"
+check "and the window stays a window" test "$(xwininfo -id "$window" | awk '/Width:/ { print $2 }')" = 1024
+key alt+F4
+ended
+
+# Without default variables the game starts all the same.
+nodefaults() { rm -f "$work/data/defvar.txt"; }
+prepare=nodefaults start
+check "the game starts without data/defvar.txt" test -n "$window"
+check "the missing defaults are logged" logged "Var::loadGlobal can not read file"
 key alt+F4
 ended
 

@@ -184,6 +184,11 @@ TEST_F(Field, GotolevelRestartsTheFieldKeepingRulesAndLimit) {
   EXPECT_EQ(game->scoreLimit, 40u);
   EXPECT_EQ(game->getGameSuper(), &rules);
   EXPECT_EQ(nextMod, nullptr);
+  Cfr::I()->exec("gotolevel four");  // refused by the console, the field untouched
+  EXPECT_EQ(std::string(Cfr::I()->lineText(0)), "error during exec 'gotolevel four': not numeric");
+  Cfr::I()->exec("gotolevel 1 2");
+  EXPECT_EQ(std::string(Cfr::I()->lineText(0)), "error during exec 'gotolevel 1 2': use exacly 1 argument");
+  EXPECT_EQ(game->getLevel(), 4u);
 }
 
 }  // namespace
