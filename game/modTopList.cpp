@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 ModTopList* ModTopList::I() {
@@ -50,25 +51,47 @@ void ModTopList::loadFile() {
     logError("can not keep the unreadable top list aside: " + std::string(std::strerror(errno)));
 }
 
+namespace {
+
+// The reason of the last failed call; a write error can come without errno.
+std::string systemError() { return errno ? std::strerror(errno) : "write error"; }
+
+// Makes the rename itself durable: the folder's entry is on disk when this returns.
+void syncFolder(const char* folder) {
+  const int handle = open(folder, O_RDONLY | O_DIRECTORY);
+  if (handle < 0) return;
+  fsync(handle);
+  close(handle);
+}
+
+}  // namespace
+
 void ModTopList::saveFile() {
   const std::string temporary = std::string(fileName()) + ".tmp";
   std::string failure;
+  errno = 0;
   std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(temporary.c_str(), "wb"), std::fclose);
   if (!file) {
-    failure = std::strerror(errno);
+    failure = systemError();
   } else {
     try {
       save(file.get());
       if (std::fflush(file.get()) != 0 || std::ferror(file.get()) || fsync(fileno(file.get())) != 0)
-        failure = std::strerror(errno);
+        failure = systemError();
     } catch (const char* message) {
       failure = message;
     }
-    if (std::fclose(file.release()) != 0 && failure.empty()) failure = std::strerror(errno);
+    if (std::fclose(file.release()) != 0 && failure.empty()) failure = systemError();
+    if (!failure.empty()) std::remove(temporary.c_str());  // only what this save created
   }
-  if (failure.empty() && std::rename(temporary.c_str(), fileName()) != 0) failure = std::strerror(errno);
-  if (failure.empty()) return;
-  std::remove(temporary.c_str());
+  if (failure.empty() && std::rename(temporary.c_str(), fileName()) != 0) {
+    failure = systemError();
+    std::remove(temporary.c_str());
+  }
+  if (failure.empty()) {
+    syncFolder("data");
+    return;
+  }
   logError(std::string("can not save ") + fileName() + ": " + failure + "; the old list stays");
 }
 
