@@ -31,24 +31,8 @@ seed=${GIFTGUARD_SOAK_SEED:-9}
 [ -x "$bin" ] || { echo "no program at $bin (build it first)"; exit 2; }
 [[ "$minutes" =~ ^[0-9]+$ ]] && [ "$minutes" -ge 3 ] || { echo "minutes: a whole number, at least 3"; exit 2; }
 
-work=$(mktemp -d /tmp/giftguard-soak-XXXXXX)
-pid= xvfb=
-cleanup() {
-  [ -n "$pid" ] && kill "$pid" 2>/dev/null
-  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
-  if [ -n "${GIFTGUARD_E2E_KEEP:-}" ]; then echo "kept $work"; else rm -rf "$work"; fi
-}
-trap cleanup EXIT
-if [ -z "${DISPLAY:-}" ]; then
-  for n in $(seq 90 120); do [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]] || break; done
-  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-  xvfb=$!
-  export DISPLAY=":$n"
-  for _ in $(seq 250); do [[ -e /tmp/.X11-unix/X$n ]] && break; sleep 0.1; done
-fi
-
-cp -r "$root/data" "$work/data"
-rm -f "$work/data/log.txt" "$work/data/toplist.dat" "$work/data/toplist.dat.bad"
+source "$root/tools/session.sh"
+session_start soak
 log=$work/data/log.txt
 (cd "$work" && exec "$bin" >/dev/null 2>"$work/err.txt") &
 pid=$!

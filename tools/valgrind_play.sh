@@ -18,24 +18,8 @@ seconds=60   # of play, counted from the first frame
 [ -x "$bin" ] || { echo "no program at $bin (build it first)"; exit 2; }
 command -v valgrind >/dev/null || { echo "needs valgrind (tools/deps.sh test)"; exit 2; }
 
-work=$(mktemp -d /tmp/giftguard-valgrind-XXXXXX)
-pid= xvfb=
-cleanup() {
-  [ -n "$pid" ] && kill "$pid" 2>/dev/null
-  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
-  if [ -n "${GIFTGUARD_E2E_KEEP:-}" ]; then echo "kept $work"; else rm -rf "$work"; fi
-}
-trap cleanup EXIT
-if [ -z "${DISPLAY:-}" ]; then
-  for n in $(seq 90 120); do [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]] || break; done
-  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-  xvfb=$!
-  export DISPLAY=":$n"
-  for _ in $(seq 50); do [[ -e /tmp/.X11-unix/X$n ]] && break; sleep 0.1; done
-fi
-
-cp -r "$root/data" "$work/data"
-rm -f "$work/data/log.txt" "$work/data/toplist.dat" "$work/data/toplist.dat.bad"
+source "$root/tools/session.sh"
+session_start valgrind
 # memcheck runs the software rasteriser's generated code instrumented, pixel by
 # pixel: at 1024x768 the field draws one frame a second, at 320x240 about ten,
 # which keeps the game playable and does not change what our code does.
