@@ -4,27 +4,23 @@
 #include <kro/cfr.h>
 #include <tessel/var.h>
 
+#include "workdir.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 
-namespace {
-
-Cfr* setUp() {
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
   // A folder without data/: the log keeps to the screen, and scripts are written here.
-  char folder[] = "/tmp/giftguard-fuzz-console-XXXXXX";
-  if (!mkdtemp(folder)) std::abort();
-  std::filesystem::current_path(folder);
+  fuzzwork::enterPrivateFolder("console", argc, argv);
   if (!std::freopen("/dev/null", "w", stdout)) std::abort();
-  return Cfr::I();
+  Cfr::I();
+  return 0;
 }
 
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static Cfr* console = setUp();
+  Cfr* console = Cfr::I();
   const std::string text(reinterpret_cast<const char*>(data), size);
 
   Var::clearGlobal();  // each input starts without the variables of the ones before

@@ -16,6 +16,11 @@ public:
   ~InHttp() override;
 
 protected:
+  // The response on a socket already connected, its request sent: the header is
+  // skipped and the stream owns the socket from here on. For streams fed by
+  // other means than a request of ours.
+  explicit InHttp(NLsocket connected);
+
   bool endOfStream() override;
   unsigned readData(void* buffer, unsigned count) override;
 

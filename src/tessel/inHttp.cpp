@@ -29,6 +29,8 @@ InHttp::InHttp(const char* address) : In(true), sock(NL_INVALID), endOfData(fals
   skipHeader();
 }
 
+InHttp::InHttp(NLsocket connected) : In(true), sock(connected), addr(), endOfData(false) { skipHeader(); }
+
 InHttp::~InHttp() { nlClose(sock); }
 
 bool InHttp::endOfStream() { return endOfData; }
