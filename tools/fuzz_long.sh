@@ -28,7 +28,7 @@
 #   FUZZ_IMG_ONLY         passed on: bmp or tga pins the reader of fuzz_img
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-cd "$root"
+cd "$root" || exit 1
 
 minutes=30
 if [[ $# -gt 0 && $1 =~ ^[0-9]+$ ]]; then
