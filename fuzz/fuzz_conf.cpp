@@ -1,7 +1,7 @@
 // Arbitrary bytes as "data/conf.txt", read as at start-up: a word, two
 // integers and a word. Nothing may crash or upset the sanitizers; the first
-// word alone decides the texture filtering, and a file without a digit leaves
-// the window size as it was.
+// word alone decides the texture filtering; a file without a digit leaves the
+// window size as it was, and a side that is read lies in 1..16384.
 #include "shell.h"
 #include "workdir.h"
 
@@ -43,5 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   bool digit = false;
   for (std::size_t i = 0; i < size && !digit; ++i) digit = std::isdigit(data[i]) != 0;
   if (!digit && (width != -12345 || height != -54321)) std::abort();
+  // A side read is always one a window can have.
+  if ((width != -12345 && (width < 1 || width > 16384)) || (height != -54321 && (height < 1 || height > 16384)))
+    std::abort();
   return 0;
 }

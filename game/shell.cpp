@@ -34,6 +34,40 @@ bool startsWith(const std::string& word, char letter) {
   return !word.empty() && std::tolower(static_cast<unsigned char>(word[0])) == letter;
 }
 
+// The window's sides in "data/conf.txt" must lie within these bounds.
+const int sideLeast = 1, sideMost = 16384;
+
+// Reads one whole number into side, as "%d" would: white space, a sign and
+// digits. Where no digit follows, what was taken after the white space goes
+// back, so the next read starts at the same place. A number out of bounds (or
+// too long for an int) is taken but not used: the old value stays, and the log
+// says so.
+void readSize(FILE* file, const char* what, int& side) {
+  int c;
+  while ((c = std::fgetc(file)) != EOF && std::isspace(c)) {
+  }
+  const long start = std::ftell(file) - 1;
+  const bool sign = c == '-' || c == '+', negative = c == '-';
+  if (sign) c = std::fgetc(file);
+  if (!std::isdigit(c)) {
+    if (sign)
+      std::fseek(file, start, SEEK_SET);
+    else if (c != EOF)
+      std::ungetc(c, file);
+    return;
+  }
+  long long value = 0;
+  for (; c != EOF && std::isdigit(c); c = std::fgetc(file))
+    if (value <= sideMost) value = value * 10 + (c - '0');
+  if (c != EOF) std::ungetc(c, file);
+  if (negative) value = -value;
+  if (value < sideLeast || value > sideMost) {
+    debug((std::string("data/conf.txt: window ") + what + " not in 1..16384, kept ").c_str(), side);
+    return;
+  }
+  side = int(value);
+}
+
 void setPerspective() {
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
@@ -104,8 +138,8 @@ void readSettings(const char* name, bool& niceTex, int& width, int& height, bool
   if (!file) return;
   std::string word;
   niceTex = Tessel::readWord(file.get(), word, 255) && startsWith(word, 'n');
-  std::fscanf(file.get(), "%d", &width);
-  std::fscanf(file.get(), "%d", &height);
+  readSize(file.get(), "width", width);
+  readSize(file.get(), "height", height);
   fullscreen = Tessel::readWord(file.get(), word, 255) && startsWith(word, 'f');
 }
 

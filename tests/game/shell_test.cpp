@@ -133,6 +133,28 @@ TEST_F(Shell, SettingsFileWordsAndNumbers) {
   EXPECT_FALSE(full);  // the word read there is "x"
   readSettings("data/none.txt", nice, w, h, full);
   EXPECT_EQ(w, 800);
+
+  // A sign without digits goes back with the rest: the last word is "-f".
+  writeFile("data/conf.txt", "nice 640 -f");
+  readSettings("data/conf.txt", nice, w, h, full);
+  EXPECT_EQ(w, 640);
+  EXPECT_EQ(h, 600);
+  EXPECT_FALSE(full);
+  // Numbers no window can have are read past and not used.
+  writeFile("data/conf.txt", "nice 4294967296 -480 full");
+  readSettings("data/conf.txt", nice, w, h, full);
+  EXPECT_EQ(w, 640);
+  EXPECT_EQ(h, 600);
+  EXPECT_TRUE(full);
+  EXPECT_EQ(std::string(Cfr::I()->lineText(0)), "data/conf.txt: window height not in 1..16384, kept 600");
+  writeFile("data/conf.txt", "n 0 16385 w");
+  readSettings("data/conf.txt", nice, w, h, full);
+  EXPECT_EQ(w, 640);
+  EXPECT_EQ(h, 600);
+  writeFile("data/conf.txt", "n +1 16384 w");
+  readSettings("data/conf.txt", nice, w, h, full);
+  EXPECT_EQ(w, 1);
+  EXPECT_EQ(h, 16384);
 }
 
 }  // namespace
