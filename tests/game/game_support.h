@@ -1,14 +1,16 @@
 #pragma once
-// The play field in tests: a fresh folder, a cleared field at a chosen level,
-// and a rule set that records what it is told.
+// Fixtures for the game's tests: a cleared play field at a chosen level with a
+// rule set that records what it is told, and an empty top list; each in a fresh folder.
 
 #include "enemy.h"
 #include "gift.h"
 #include "modGame.h"
+#include "modTopList.h"
 #include "modgameover.h"
 #include "modgamesuper.h"
 
 #include <kro/cfr.h>
+#include <kro/modPrompt.h>
 #include <tessel/var.h>
 
 #include <cstdlib>
@@ -35,9 +37,7 @@ protected:
     startAt(1);
   }
   void TearDown() override {
-    game->reset(0, nullptr);
-    game->scoreLimit = 0;
-    nextMod = nullptr;
+    startAt(0);
     TempDirTest::TearDown();
   }
 
@@ -77,5 +77,31 @@ protected:
   static std::string lossText() {
     auto* over = dynamic_cast<ModGameOver*>(nextMod);
     return over && over->getText() ? over->getText() : "";
+  }
+};
+
+class TopListTest : public TempDirTest {
+protected:
+  ModTopList* list = nullptr;
+  void SetUp() override {
+    TempDirTest::SetUp();
+    Cfr::I();
+    list = ModTopList::I();
+    list->loadFile();
+    nextMod = nullptr;
+  }
+  void TearDown() override {
+    nextMod = nullptr;
+    TempDirTest::TearDown();
+  }
+  // A result through the prompt, as the survival game hands it over.
+  void enterResult(unsigned score, const std::string& keys) {
+    list->add(score);
+    if (auto* prompt = dynamic_cast<ModPrompt*>(nextMod)) {
+      for (char key : keys) prompt->keydown(key);
+      prompt->keydown(13);
+      nextMod->init();
+    }
+    nextMod = nullptr;
   }
 };

@@ -10,6 +10,7 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -29,9 +30,8 @@ protected:
     if (ready) TextureMenager::initImageLibrary();
     ASSERT_TRUE(ready) << error;
   }
-  // The window stays open until the process ends, as in the program: closing it
-  // unloads the graphics driver, whose own allocations LeakSanitizer could then no
-  // longer attribute to it.
+  // The window stays open until the process ends: closing it unloads the graphics
+  // driver, whose own allocations LeakSanitizer could then no longer attribute.
   void SetUp() override {
     TempDirTest::SetUp();
     if (!ready) GTEST_SKIP() << "needs an X display (tools/test.sh starts one)";
@@ -58,13 +58,11 @@ protected:
   static std::pair<int, int> litColumns() {
     const std::vector<unsigned char> p = frame();
     int first = -1, last = -1;
-    for (int x = 0; x < SIZE; ++x)
-      for (int y = 0; y < SIZE; ++y)
-        if (p[(y * SIZE + x) * 3] > 64 || p[(y * SIZE + x) * 3 + 1] > 64) {
-          if (first < 0) first = x;
-          last = x;
-          break;
-        }
+    for (int i = 0; i < SIZE * SIZE; ++i)
+      if (p[i * 3] > 64 || p[i * 3 + 1] > 64) {
+        if (first < 0 || i % SIZE < first) first = i % SIZE;
+        last = std::max(last, i % SIZE);
+      }
     return {first, last};
   }
 
@@ -75,22 +73,14 @@ bool Render::ready = false;
 // x = 0 is column 128; the glyphs' own side bearings leave a few pixels free.
 TEST_F(Render, TextIsAlignedAtItsX) {
   kroPrint("HH", 0, 0, 0.3f, 'L');
-  auto left = litColumns();
-  EXPECT_GE(left.first, 128);
-  EXPECT_LE(left.first, 136);
-
+  EXPECT_NEAR(litColumns().first, 132, 4);
   glClear(GL_COLOR_BUFFER_BIT);
   kroPrint("HH", 0, 0, 0.3f, 'r');
-  auto right = litColumns();
-  EXPECT_LE(right.second, 128);
-  EXPECT_GE(right.second, 120);
-
+  EXPECT_NEAR(litColumns().second, 124, 4);
   glClear(GL_COLOR_BUFFER_BIT);
   kroPrint("HH", 0, 0, 0.3f);
-  auto centred = litColumns();
+  const auto centred = litColumns();
   EXPECT_NEAR((centred.first + centred.second) / 2.0, 128, 2);
-  // Two glyphs of 0.6 em each, at 0.3 of the half-width 128.
-  EXPECT_NEAR(kroGlyphAdvance('H'), 0.6f, 0.01f);
 }
 
 TEST_F(Render, ColourEscapesChangeTheColourForGood) {
@@ -131,7 +121,7 @@ TEST_F(Render, TheTextureCacheLoadsEachNameOnce) {
   EXPECT_NE(cache->get("./data/red.bmp"), id);  // another name for the same file loads again
   EXPECT_EQ(cache->get("data/missing.png"), 0u);
   EXPECT_EQ(cache->get("data/missing.png"), 0u);
-  EXPECT_EQ(cache->loadedCount(), before + 3);
+  EXPECT_EQ(cache->loadedCount(), before + 3);  // a missing file is tried once too
 }
 
 TEST_F(Render, TextPagesDrawTheirLinesOverThePictureOrOnBlack) {
@@ -146,8 +136,7 @@ TEST_F(Render, TextPagesDrawTheirLinesOverThePictureOrOnBlack) {
   page->draw2d();
   std::vector<unsigned char> p = frame();
   auto pixel = [&](int x, int y) { return &p[(y * SIZE + x) * 3]; };
-  EXPECT_GT(pixel(5, 250)[2], 100);  // the picture fills the screen, upright or not
-  EXPECT_LT(pixel(5, 250)[0], 30);
+  EXPECT_GT(pixel(5, 250)[2], 100);  // the picture fills the screen
   int white = 0;
   for (int y = 90; y < 128; ++y)
     for (int x = 0; x < 128; ++x) white += pixel(x, y)[0] > 200 && pixel(x, y)[2] > 200;

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "support/tempdir.h"
 
 namespace {
@@ -21,23 +23,11 @@ struct Recorder : Mod {
   void update(float) override { ++updates; }
   void keydown(char key) override { events += "d" + std::to_string(int(key)) + " "; }
   void keyup(char key) override { events += "u" + std::to_string(int(key)) + " "; }
-  void mouseLDown(float x, float y) override {
-    events += "L ";
-    lastX = x, lastY = y;
-  }
-  void mouseMove(float x, float y) override {
-    lastX = x, lastY = y;
-  }
+  void mouseLDown(float x, float y) override { events += "L ", lastX = x, lastY = y; }
+  void mouseMove(float x, float y) override { lastX = x, lastY = y; }
 };
 
-Message message(Message::Kind kind, unsigned code = 0, int x = 0, int y = 0) {
-  Message m;
-  m.kind = kind;
-  m.code = code;
-  m.x = x;
-  m.y = y;
-  return m;
-}
+void key(unsigned code) { wndProc({Message::KeyDown, code}); }
 
 class Shell : public TempDirTest {
 protected:
@@ -72,46 +62,47 @@ TEST_F(Shell, ModuleChangesTakeEffectAtTheNextFrame) {
 }
 
 TEST_F(Shell, SpacePausesAndEscapeLeadsToTheMainMenu) {
-  wndProc(message(Message::KeyDown, 32));
+  key(32);
   EXPECT_TRUE(paused());
   frameUpdate();
   EXPECT_EQ(screen.updates, 0);
-  wndProc(message(Message::LButtonDown, 0, 0, 0));  // input goes on while paused
-  wndProc(message(Message::KeyDown, 27));
+  wndProc({Message::LButtonDown});  // input goes on while paused
+  key(27);
   EXPECT_EQ(screen.events, "d32 L d27 ");
   EXPECT_EQ(nextMod, ModMainMenu::I());
   frameUpdate();  // the change happens, the pause stays
   EXPECT_EQ(currentModule(), ModMainMenu::I());
   EXPECT_TRUE(paused());
   setCurrentModule(&screen);
-  wndProc(message(Message::KeyDown, 32));
+  key(32);
   EXPECT_FALSE(paused());
-  wndProc(message(Message::KeyUp, 32));
-  EXPECT_TRUE(screen.events.find("u32") != std::string::npos);
+  wndProc({Message::KeyUp, 32});
+  EXPECT_NE(screen.events.find("u32"), std::string::npos);
 }
 
 TEST_F(Shell, TheOpenConsoleTakesEveryKeyAndAllText) {
-  wndProc(message(Message::KeyDown, 192));
+  key(192);
   EXPECT_EQ(Cfr::I()->getMode(), 'A');
-  wndProc(message(Message::KeyDown, 32));
-  wndProc(message(Message::KeyDown, 27));
-  for (char c : std::string("print x")) wndProc(message(Message::Char, static_cast<unsigned char>(c)));
+  key(32);
+  key(27);
+  for (char c : std::string("print x")) wndProc({Message::Char, static_cast<unsigned char>(c)});
   EXPECT_STREQ(Cfr::I()->getInput(), "print x");
   EXPECT_EQ(screen.events, "");
   EXPECT_FALSE(paused());
   EXPECT_EQ(nextMod, nullptr);
-  for (int i = 0; i < 2; ++i) wndProc(message(Message::KeyDown, 192));
+  key(192);
+  key(192);
   EXPECT_TRUE(keys[192]);
 }
 
 TEST_F(Shell, MousePositionsAndSizes) {
-  wndProc(message(Message::LButtonDown, 0, 0, 0));
+  wndProc({Message::LButtonDown, 0, 0, 0});
   EXPECT_FLOAT_EQ(screen.lastX, -1);
   EXPECT_FLOAT_EQ(screen.lastY, 1);
-  wndProc(message(Message::MouseMove, 0, 1023, 767));
+  wndProc({Message::MouseMove, 0, 1023, 767});
   EXPECT_FLOAT_EQ(screen.lastX, 1 - 2.0f / 1024);
   EXPECT_FLOAT_EQ(screen.lastY, 2.0f / 768 - 1);
-  wndProc(message(Message::Size, 0, 640, 0));
+  wndProc({Message::Size, 0, 640, 0});
   EXPECT_EQ(scrwidth, 640);
   EXPECT_EQ(scrheight, 1);
 }
@@ -119,42 +110,25 @@ TEST_F(Shell, MousePositionsAndSizes) {
 TEST_F(Shell, SettingsFileWordsAndNumbers) {
   bool nice = false, full = true;
   int w = 1024, h = 768;
-  writeFile("data/conf.txt", "nice 800 600 window");
-  readSettings("data/conf.txt", nice, w, h, full);
-  EXPECT_TRUE(nice);
-  EXPECT_EQ(w, 800);
-  EXPECT_EQ(h, 600);
-  EXPECT_FALSE(full);
-  writeFile("data/conf.txt", std::string(300, 'N') + " x 5 Full");
-  readSettings("data/conf.txt", nice, w, h, full);
-  EXPECT_TRUE(nice);
-  EXPECT_EQ(w, 800);  // not a number: kept, and nothing consumed
-  EXPECT_EQ(h, 600);
-  EXPECT_FALSE(full);  // the word read there is "x"
-  readSettings("data/none.txt", nice, w, h, full);
-  EXPECT_EQ(w, 800);
-
+  // Reads the settings from text, or from no file at all; gives (nice, width, height, full).
+  auto read = [&](const char* text) {
+    if (text) writeFile("data/conf.txt", text);
+    readSettings(text ? "data/conf.txt" : "data/none.txt", nice, w, h, full);
+    return std::make_tuple(nice, w, h, full);
+  };
+  using S = std::tuple<bool, int, int, bool>;
+  EXPECT_EQ(read("nice 800 600 window"), S(true, 800, 600, false));
+  // Not a number: kept, and nothing consumed; the last word read is "x".
+  EXPECT_EQ(read((std::string(300, 'N') + " x 5 Full").c_str()), S(true, 800, 600, false));
+  full = true;
+  EXPECT_EQ(read(nullptr), S(true, 800, 600, true));
   // A sign without digits goes back with the rest: the last word is "-f".
-  writeFile("data/conf.txt", "nice 640 -f");
-  readSettings("data/conf.txt", nice, w, h, full);
-  EXPECT_EQ(w, 640);
-  EXPECT_EQ(h, 600);
-  EXPECT_FALSE(full);
+  EXPECT_EQ(read("nice 640 -f"), S(true, 640, 600, false));
   // Numbers no window can have are read past and not used.
-  writeFile("data/conf.txt", "nice 4294967296 -480 full");
-  readSettings("data/conf.txt", nice, w, h, full);
-  EXPECT_EQ(w, 640);
-  EXPECT_EQ(h, 600);
-  EXPECT_TRUE(full);
+  EXPECT_EQ(read("nice 4294967296 -480 full"), S(true, 640, 600, true));
   EXPECT_EQ(std::string(Cfr::I()->lineText(0)), "data/conf.txt: window height not in 1..16384, kept 600");
-  writeFile("data/conf.txt", "n 0 16385 w");
-  readSettings("data/conf.txt", nice, w, h, full);
-  EXPECT_EQ(w, 640);
-  EXPECT_EQ(h, 600);
-  writeFile("data/conf.txt", "n +1 16384 w");
-  readSettings("data/conf.txt", nice, w, h, full);
-  EXPECT_EQ(w, 1);
-  EXPECT_EQ(h, 16384);
+  EXPECT_EQ(read("n 0 16385 w"), S(true, 640, 600, false));
+  EXPECT_EQ(read("n +1 16384 w"), S(true, 1, 16384, false));
 }
 
 }  // namespace

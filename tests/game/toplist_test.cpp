@@ -1,47 +1,16 @@
-#include "modTopList.h"
-
-#include <kro/cfr.h>
-#include <kro/modPrompt.h>
-
 #include <gtest/gtest.h>
-
-#include <sys/stat.h>
 
 #include <filesystem>
 
-#include "support/tempdir.h"
+#include "game_support.h"
 
 namespace {
 
-class TopList : public TempDirTest {
-protected:
-  ModTopList* list = nullptr;
-  void SetUp() override {
-    TempDirTest::SetUp();
-    list = ModTopList::I();
-    list->loadFile();
-    nextMod = nullptr;
-  }
-  void TearDown() override {
-    nextMod = nullptr;
-    TempDirTest::TearDown();
-  }
-  // A result through the prompt, as the survival game hands it over.
-  void enterResult(unsigned score, const std::string& keys) {
-    list->add(score);
-    if (auto* prompt = dynamic_cast<ModPrompt*>(nextMod)) {
-      for (char key : keys) prompt->keydown(key);
-      prompt->keydown(13);
-      nextMod->init();
-    }
-    nextMod = nullptr;
-  }
-  std::vector<unsigned> scores() {
-    std::vector<unsigned> s;
-    for (unsigned i = 0; i < 3; ++i) s.push_back(list->entry(i).score);
-    return s;
-  }
-};
+using TopList = TopListTest;
+
+std::vector<unsigned> topScores(const ModTopList* list) {
+  return {list->entry(0).score, list->entry(1).score, list->entry(2).score};
+}
 
 // The file as the chunk format's text form writes sixteen entries: the name as
 // four hexadecimal bytes, the score as a decimal.
@@ -50,7 +19,6 @@ std::string expectedFile(const std::vector<std::pair<std::string, unsigned>>& en
   for (unsigned i = 0; i < 16; ++i) {
     const std::string id = std::string(1, char('A' + i)) + "_EN";
     std::string name = i < entries.size() ? entries[i].first : "";
-    const unsigned score = i < entries.size() ? entries[i].second : 0;
     name.resize(4, '\0');
     std::string hex;
     for (char c : name) {
@@ -59,7 +27,7 @@ std::string expectedFile(const std::vector<std::pair<std::string, unsigned>>& en
       hex += byte;
     }
     text += "\t<" + id + ">\n\t\t<NAME>\n\t\t\t" + hex + "\n\t\t</NAME>\n\t\t<SCOR>\n\t\t\t" +
-            std::to_string(score) + " \n\t\t</SCOR>\n\t</" + id + ">\n";
+            std::to_string(i < entries.size() ? entries[i].second : 0) + " \n\t\t</SCOR>\n\t</" + id + ">\n";
   }
   return text;
 }
@@ -71,11 +39,10 @@ TEST_F(TopList, ResultsSortInAndTheFileHoldsSixteenEntries) {
   enterResult(7, "AB");
   enterResult(7, "");  // the prompt offers the name typed last time
   enterResult(9, "\x08\x08" "CDEF");
-  EXPECT_EQ(scores(), (std::vector<unsigned>{9, 7, 7}));
   EXPECT_EQ(std::string(list->entry(0).name, 4), "cdef");
   EXPECT_EQ(readFile(ModTopList::fileName()), expectedFile({{"cdef", 9}, {"ab", 7}, {"ab", 7}}));
   list->loadFile();
-  EXPECT_EQ(scores(), (std::vector<unsigned>{9, 7, 7}));
+  EXPECT_EQ(topScores(list), (std::vector<unsigned>{9, 7, 7}));
 }
 
 TEST_F(TopList, OnlyCapitalSSaves) {
@@ -86,8 +53,7 @@ TEST_F(TopList, OnlyCapitalSSaves) {
 }
 
 TEST_F(TopList, AFourByteNameLoadsWhole) {
-  std::vector<std::pair<std::string, unsigned>> entries{{"ABCD", 300}, {"x", 20}};
-  writeFile(ModTopList::fileName(), expectedFile(entries));
+  writeFile(ModTopList::fileName(), expectedFile({{"ABCD", 300}, {"x", 20}}));
   list->loadFile();
   EXPECT_EQ(std::string(list->entry(0).name, 4), "ABCD");
   EXPECT_EQ(list->entry(1).score, 20u);

@@ -8,14 +8,14 @@
 
 #include <climits>
 #include <cmath>
-#include <cstring>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
 
-// Pixels from a small palette, so that fills find areas of equal colour.
+// With `colours`, pixels come from a small palette so that fills find areas of equal colour.
 Img randomImg(unsigned w, unsigned h, unsigned seed, unsigned colours = 0) {
   Img img(w, h);
   std::mt19937 rng(seed);
@@ -28,21 +28,31 @@ std::vector<unsigned char> bytes(const Img& img) {
   return {img.getData(), img.getData() + std::size_t(img.getWidth()) * img.getHeight() * 4};
 }
 
+using Size = std::pair<unsigned, unsigned>;
+
+// Runs our operation and its straightforward version from the benchmark on
+// copies of `img`, with rand() seeded alike: the bytes must agree.
+template <typename Ours, typename Theirs>
+void expectLikeLiteral(const Img& img, Ours ours, Theirs theirs, const std::string& what = "") {
+  testing::internal::CaptureStdout();  // the copies' debug lines
+  Img a(img), b(img);
+  testing::internal::GetCapturedStdout();
+  std::srand(11);
+  ours(a);
+  std::srand(11);
+  theirs(b);
+  EXPECT_EQ(bytes(a), bytes(b)) << what;
+}
+
 }  // namespace
 
 TEST(Img, PixelsWrapAndStoreColoursAsRGBA) {
   Img img(4, 3);
-  EXPECT_EQ(img.add_method, 3);
   EXPECT_EQ(bytes(img), std::vector<unsigned char>(48, 0));
   img.get(3, 0) = 0x44332211;
-  EXPECT_EQ(&img.get(-1, 0), &img.get(3, 0));
-  EXPECT_EQ(&img.get(4, 3), &img.get(0, 0));
   EXPECT_EQ(&img.get(INT_MIN, INT_MAX), &img.get(INT_MIN % 4 + 4, INT_MAX % 3));
-  EXPECT_EQ(img.getR(3, 0), 0x11);
-  EXPECT_EQ(img.getA(-1, 3), 0x44);
   EXPECT_EQ(img.getData()[12], 0x11);
-  EXPECT_EQ(img.getData()[15], 0x44);
-  EXPECT_EQ(&img.getf(0.75f, 1.0f), &img.get(3, 0));
+  EXPECT_EQ(img.getA(-1, 3), 0x44);
   EXPECT_EQ(&img.getf(-0.3f, 0.5f), &img.get(-1, 1));  // trunc(-1.2) = -1
   EXPECT_EQ(&img.getAf(1e30f, 0), &img.getA(INT_MAX, 0));
 
@@ -72,15 +82,13 @@ TEST(Img, BlendingModes) {
   img.add(0, 0, 0x80FF0000);
   EXPECT_EQ(img.getA(0, 0), 255);
   img.add_method = 4;
-  for (unsigned a : {0u, 1u, 128u, 254u, 255u}) {
-    img.add(1, 0, a << 24 | 0x123456);
-    EXPECT_EQ(img.get(1, 0), a << 24 | 0x123456) << a;
-  }
+  img.add(1, 0, 0x00123456);  // sets, even a transparent colour
+  EXPECT_EQ(img.get(1, 0), 0x00123456u);
   img.add_method = 2;  // keeps the old alpha and weighs the old colour by it
   img.get(0, 0) = 0x800000C8;
   img.add(0, 0, 0xFF000000);
   EXPECT_EQ(img.get(0, 0), 0x80000064u);
-  img.add_method = 1;  // equal alphas weigh alike; the alpha formula always gives 0 or 255·0
+  img.add_method = 1;  // equal alphas weigh alike; the alpha always comes out 0
   img.get(0, 0) = 0xFF0000C8;
   img.add(0, 0, 0xFF000064);
   EXPECT_EQ(img.get(0, 0), 0x00000096u);
@@ -93,39 +101,36 @@ TEST(Img, BlendingModes) {
 
 TEST(Img, CallfSamplesBilinearlyWithinTheCell) {
   Img img(2, 2);
-  img.get(0, 0) = 0x00000000;
   img.get(1, 0) = 0x000000C8;
   img.get(0, 1) = 0xFF000064;
   img.get(1, 1) = 0xFF0000FF;
-  EXPECT_EQ(img.callf(0, 0), 0x00000000u);
-  EXPECT_EQ(img.callf(0.5f, 0.5f), 0xFF0000FFu);          // last column of the last row
+  EXPECT_EQ(img.callf(0.5f, 0.5f), 0xFF0000FFu);    // last column of the last row
   EXPECT_EQ(img.callf(0.25f, 0.5f), 0xFF0000B1u);   // last row: across only
   EXPECT_EQ(img.callf(0.5f, 0.25f), 0x7F0000E3u);   // last column: down only
   EXPECT_EQ(img.callf(0.25f, 0.25f), 0x7F00008Au);  // (0 + 200 + 100 + 255) / 4
-  // Left of the origin the cell is the one the wrapped position lies in: no
-  // weight outside 0..1 can push a channel into its neighbour.
+  // Left of the origin the cell is the one the wrapped position lies in, so no
+  // weight outside 0..1 pushes a channel into its neighbour.
   EXPECT_EQ(img.callf(-0.75f, -0.75f), img.callf(0.25f, 0.25f));
   EXPECT_EQ(img.callf(-0.25f, 0), img.callf(0.75f, 0));
   Img one(1, 1);
   one.get(0, 0) = 0x89ABCDEF;
-  for (float f : {0.0f, 0.3f, 0.99f, -2.5f, 7.0f}) EXPECT_EQ(one.callf(f, 1 - f), 0x89ABCDEFu) << f;
+  for (float f : {0.0f, 0.3f, -2.5f, 7.0f}) EXPECT_EQ(one.callf(f, 1 - f), 0x89ABCDEFu) << f;
 }
 
 TEST(Img, LinesBlendOncePerPassAndMatchTheShiftingAlgorithm) {
-  Img img(10, 10);
-  img.lineto(0, 2, 5, 2, 0x80FFFFFF);  // one pass: no second blend, no 0/0
-  img.lineto(7, 9, 7, 6, 0x80FFFFFF);
-  img.lineto(4, 4, 4, 4, 0x80FFFFFF);
-  img.lineto(0, 0, 1, 1, 0x80FFFFFF);  // both passes hit each pixel
+  Img img(10, 3);
+  img.lineto(0, 2, 5, 2, 0x80FFFFFF);   // one pass: no second blend, no 0/0
+  img.lineto(7, 2, 7, 0, 0x80FFFFFF);
+  img.lineto(4, 1, 4, 1, 0x80FFFFFF);   // a point: blended once
+  img.lineto(0, 0, 1, 1, 0x80FFFFFF);   // both passes hit each pixel
   img.lineto(8, 0, 11, 0, 0x80FFFFFF);  // wraps to x = 0 and 1
   std::string alphas;
-  for (int y : {0, 1, 2, 6, 9})
+  for (int y = 0; y < 3; ++y)
     for (int x = 0; x < 10; ++x) alphas += "0123456789ABCDEF"[img.getA(x, y) / 16];
-  EXPECT_EQ(alphas, "F800000088" "0F00000000" "8888880000" "0000000800" "0000000800");
-  EXPECT_EQ(img.getA(4, 4), 128);
+  EXPECT_EQ(alphas, "F800000888" "0F00800800" "8888880800");
 
   std::mt19937 rng(5);
-  for (auto size : {std::pair<unsigned, unsigned>{7, 5}, {1, 9}, {16, 16}}) {
+  for (Size size : {Size{7, 5}, {1, 9}, {16, 16}}) {
     Img ours = randomImg(size.first, size.second, 2), theirs(ours);
     for (int k = 0; k < 40; ++k) {
       int c[4];
@@ -143,26 +148,21 @@ TEST(Img, LinesBlendOncePerPassAndMatchTheShiftingAlgorithm) {
 }
 
 TEST(Img, FillTakesTheWrappedFourConnectedArea) {
-  for (unsigned seed = 0; seed < 6; ++seed) {
-    Img ours = randomImg(13 + seed, 11 - seed, seed, 2), theirs(ours);
-    ours.fill(int(seed), 3, 0xFF00FF00);
-    literal::fill(theirs, int(seed), 3, 0xFF00FF00);
-    EXPECT_EQ(bytes(ours), bytes(theirs)) << seed;
-  }
+  for (int seed = 0; seed < 6; ++seed)
+    expectLikeLiteral(randomImg(13 + seed, 11 - seed, seed, 2), [&](Img& i) { i.fill(seed, 3, 0xFF00FF00); },
+                      [&](Img& i) { literal::fill(i, seed, 3, 0xFF00FF00); }, std::to_string(seed));
   Img ring(6, 1);  // a wall at x = 2: the fill goes round the other way
   ring.get(2, 0) = 1;
   ring.fillf(0.0f, 0.0f, 7);
   EXPECT_EQ(ring.get(3, 0), 7u);
   EXPECT_EQ(ring.get(2, 0), 1u);
-  ring.fill(0, 0, 7);  // already that colour
-  EXPECT_EQ(ring.get(1, 0), 7u);
-  // An area of four million pixels: the recursion depth would overflow the stack.
+  ring.fill(0, 0, 7);  // already that colour: must not loop
+  // A snake of four million pixels: a recursive fill would overflow the stack.
   Img large(2048, 2048);
   for (int y = 0; y < 2047; y += 2) large.lineto(y % 4 ? 1 : 0, y + 1, y % 4 ? 2047 : 2046, y + 1, 0xFF000000);
   large.fill(0, 0, 0xFFFFFFFF);
   EXPECT_EQ(large.get(2047, 2046), 0xFFFFFFFFu);
   EXPECT_EQ(large.get(0, 1), 0xFF000000u);
-  EXPECT_EQ(large.get(2047, 1), 0xFFFFFFFFu);
 }
 
 TEST(Img, CirclesAndPlacedPictures) {
@@ -175,53 +175,29 @@ TEST(Img, CirclesAndPlacedPictures) {
   EXPECT_EQ(img.get(4, 4), 0xFF0000FFu);
   EXPECT_EQ(img.get(4, 5), 0u);
 
-  Img spot(2, 1);
-  spot.get(0, 0) = 0xFF000011;
-  spot.get(1, 0) = 0xFF000022;
-  img.putimg(spot, 7, 6);
-  EXPECT_EQ(img.get(7, 6), 0xFF000011u);
-  EXPECT_EQ(img.get(0, 6), 0xFF000022u);
-  img.putimgf(spot, 0.25f, -0.125f);
-  EXPECT_EQ(img.get(3, 7), 0xFF000022u);
-
   Img src = randomImg(4, 4, 9), dst(8, 8);
   dst.add_method = 4;
-  testing::internal::CaptureStdout();
+  dst.putimg(src, 7, 6);  // wraps
+  EXPECT_EQ(dst.get(0, 7), src.get(1, 1));
+  dst.clear(0);
+  testing::internal::CaptureStdout();  // a debug line per call
   dst.putimg2f(src, 0.5f, 0.5f, 0.5f, 0, 0, 0.5f);  // the lower right quarter, pixel for pixel
   dst.putimg2f(src, 0, 0, 1, 2, 0.5f, 1);           // flat: nothing, and no division by zero
-  EXPECT_EQ(testing::internal::GetCapturedStdout(),
-            "debug putimg2f( img, 0.500000, 0.500000,   0.500000, 0.000000,   0.000000, 0.500000 );\n"
-            "debug putimg2f( img, 0.000000, 0.000000,   1.000000, 2.000000,   0.500000, 1.000000 );\n");
+  testing::internal::GetCapturedStdout();
   for (int y = 0; y < 8; ++y)
     for (int x = 0; x < 8; ++x) EXPECT_EQ(dst.get(x, y), x < 4 || y < 4 ? 0u : src.get(x - 4, y - 4));
 }
 
 TEST(Img, MoveMaskGreyAndResize) {
-  Img ours = randomImg(5, 3, 4), theirs(ours);
-  for (auto m : {std::pair<int, int>{2, 1}, {-7, 5}, {-1000003, 1000001}, {0, -1}}) {
-    ours.move(m.first, m.second);
-    literal::move(theirs, m.first, m.second);
-    EXPECT_EQ(bytes(ours), bytes(theirs));
-  }
-  ours.movef(0.4f, -0.34f);
-  literal::move(theirs, 2, -1);
-  EXPECT_EQ(bytes(ours), bytes(theirs));
-
-  const float weights[][9] = {{0.1f, 0.1f, 0.1f, 0.1f, 0.2f, 0.1f, 0.1f, 0.1f, 0.1f},
-                              {-1, 3, 0.5f, 2, -0.25f, 1, 0, 7, -2},
+  for (int m : {2, -7, -1000003})
+    expectLikeLiteral(randomImg(5, 3, 4), [&](Img& i) { i.move(m, 1 - m); }, [&](Img& i) { literal::move(i, m, 1 - m); });
+  const float weights[][9] = {{-1, 3, 0.5f, 2, -0.25f, 1, 0, 7, -2},
                               {1, 0, -1, 0, 0, 0, -1, 0, 1}};  // weight sum 0 inside
-  for (const float* k : weights) {
-    Img a = randomImg(9, 7, 3), b(a);
-    a.mask(k[0], k[1], k[2], k[3], k[4], k[5], k[6], k[7], k[8]);
-    literal::mask(b, k[0], k[1], k[2], k[3], k[4], k[5], k[6], k[7], k[8]);
-    EXPECT_EQ(bytes(a), bytes(b));
-  }
-  Img row(3, 1);
-  row.get(1, 0) = 0x5A5A5A5A;
-  row.mask(1, 1, 1, 1, 1, 1, 1, 1, 1);  // the ends have one neighbour inside
-  EXPECT_EQ(row.get(0, 0), 0x2D2D2D2Du);
+  for (const float* k : weights)
+    expectLikeLiteral(randomImg(9, 7, 3), [&](Img& i) { i.mask(k[0], k[1], k[2], k[3], k[4], k[5], k[6], k[7], k[8]); },
+                      [&](Img& i) { literal::mask(i, k[0], k[1], k[2], k[3], k[4], k[5], k[6], k[7], k[8]); });
   Img still = randomImg(4, 4, 8), before(still);
-  still.mask(0, 0, 0, 0, 0, 0, 0, 0, 0);
+  still.mask(0, 0, 0, 0, 0, 0, 0, 0, 0);  // no weight: no change
   EXPECT_EQ(bytes(still), bytes(before));
   still.mask(NAN, 1, 1, 1, 1, 1, 1, 1, 1);
   EXPECT_EQ(still.get(3, 3), 0u);
@@ -240,32 +216,18 @@ TEST(Img, MoveMaskGreyAndResize) {
 }
 
 TEST(Img, PerlinNoiseFillsEveryPixelOfEveryOctave) {
-  for (auto size : {std::pair<unsigned, unsigned>{32, 16}, {19, 7}, {3, 5}}) {
-    Img ours(size.first, size.second), theirs(ours);
-    std::srand(11);
-    ours.perlinNoise(3, 1);  // grids up to 16 cells: wider than two of these pictures
-    std::srand(11);
-    literal::perlinNoise(theirs, 3, 1);
-    EXPECT_EQ(bytes(ours), bytes(theirs));
+  // Grids up to 16 cells: wider than some of these pictures.
+  for (Size size : {Size{32, 16}, {19, 7}, {3, 5}, {1, 1}}) {
+    Img ours(size.first, size.second);
+    expectLikeLiteral(ours, [](Img& i) { i.perlinNoise(3, 1); }, [](Img& i) { literal::perlinNoise(i, 3, 1); });
+    ours.perlinNoise(3, 1);
     for (unsigned k = 0; k < size.first * size.second; ++k) {
       const unsigned char* p = ours.getData() + 4 * k;
       EXPECT_TRUE(p[0] == p[1] && p[1] == p[2] && p[3] == 255);
     }
   }
-  // The one pixel is the whole last cell of every grid: its value is the last drawn.
-  Img one(1, 1);
-  std::srand(4);
-  int expected = 0;
-  for (int o = 1; o <= 3; ++o) {
-    int last = 0;
-    for (int k = 0; k < (1 << (o + 1)) * (1 << (o + 1)); ++k) last = std::rand() % 255;
-    expected += last >> o;
-  }
-  std::srand(4);
-  one.perlinNoise(3, 1);
-  EXPECT_EQ(one.get(0, 0), 0xFF000000u | 0x010101u * unsigned(expected % 256));
-  EXPECT_EQ(thrownMessage([&] { one.perlinNoise(-1, 2); }), "Img::perlinNoise() grid size out of range");
-  EXPECT_EQ(thrownMessage([&] { one.perlinNoise(10, 3); }), "Img::perlinNoise() grid size out of range");
+  EXPECT_EQ(thrownMessage([] { Img(1, 1).perlinNoise(-1, 2); }), "Img::perlinNoise() grid size out of range");
+  EXPECT_EQ(thrownMessage([] { Img(1, 1).perlinNoise(10, 3); }), "Img::perlinNoise() grid size out of range");
 }
 
 TEST(Img, SierpinskiTriangleLeavesItsHoles) {
@@ -274,31 +236,20 @@ TEST(Img, SierpinskiTriangleLeavesItsHoles) {
   img.sierpinskiTriangle();
   EXPECT_EQ(img.getA(32, 16), 0);  // inside the middle triangle
   EXPECT_EQ(img.getA(8, 60), 0);   // left of the slope
-  EXPECT_GT(img.getA(1, 1), 0);
   EXPECT_GT(img.getR(1, 1), 200);
-  EXPECT_EQ(img.getG(1, 1), 0);
   EXPECT_EQ(thrownMessage([&] { img.ifs(0, nullptr, 0, 1); }), "Img::ifs() needs at least one map");
 }
 
 TEST(Img, CristalGrowsWhereWalkersTouchTheCrystal) {
-  auto seeded = [] {
-    Img img(32, 24);
-    for (int x = 0; x < 32; ++x) {
-      img.getA(x, 12) = 255;  // crystal
-      img.getA(x, 8) = 1;     // start points
-    }
-    img.getA(5, 11) = 2;  // a barrier: nothing sticks beside it
-    return img;
-  };
-  Img ours = seeded(), theirs = seeded();
+  Img ours(32, 24);
+  for (int x = 0; x < 32; ++x) {
+    ours.getA(x, 12) = 255;  // crystal
+    ours.getA(x, 8) = 1;     // start points
+  }
+  ours.getA(5, 11) = 2;  // a barrier: nothing sticks beside it
+  testing::internal::CaptureStdout();  // progress lines
   std::srand(3);
-  testing::internal::CaptureStdout();
   EXPECT_TRUE(ours.cristal(40, 500, 0xFF0000FF));
-  const std::string out = testing::internal::GetCapturedStdout();
-  EXPECT_EQ(out.back(), '\n');
-  std::srand(3);
-  EXPECT_TRUE(literal::cristal(theirs, 40, 500, 0xFF0000FF));
-  EXPECT_EQ(bytes(ours), bytes(theirs));
   int put = 0;
   for (int y = 0; y < 24; ++y)
     for (int x = 0; x < 32; ++x)
@@ -310,16 +261,12 @@ TEST(Img, CristalGrowsWhereWalkersTouchTheCrystal) {
       }
   EXPECT_EQ(put, 40);
 
-  // Start points but no crystal: every walker runs out of steps; progress every 128 rounds.
+  // No crystal: every walker runs out of steps. No start points: nothing to walk.
   Img lonely(8, 8);
   lonely.getA(3, 3) = 1;
-  testing::internal::CaptureStdout();
   EXPECT_FALSE(lonely.cristal(1, 300, 0xFF0000FF));
-  EXPECT_NE(testing::internal::GetCapturedStdout().find("cristal\t0\t"), std::string::npos);
-  Img none(4, 4);
-  testing::internal::CaptureStdout();
-  EXPECT_FALSE(none.cristal(1, 5, 0xFF0000FF));
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "\n");
+  EXPECT_FALSE(Img(4, 4).cristal(1, 5, 0xFF0000FF));
+  testing::internal::GetCapturedStdout();
 }
 
 TEST(Img, TextureGeneratorsStayInsideThePicture) {
@@ -327,28 +274,20 @@ TEST(Img, TextureGeneratorsStayInsideThePicture) {
   kd.getA(4, 4) = 77;
   kd.texgenkd();
   EXPECT_EQ(kd.get(0, 0), 0x00FFFFFFu);
-  EXPECT_EQ(kd.getA(4, 4), 77);
   EXPECT_LT(kd.getR(5, 3), 20);
+  EXPECT_EQ(kd.getA(4, 4), 77);
   for (int y = 1; y < 6; ++y)
-    for (int x = 1; x < 10; ++x) {
-      EXPECT_EQ(kd.getG(x, y), kd.getG(10 - x, y));
-      EXPECT_EQ(kd.getB(x, y), kd.getB(x, 6 - y));
-    }
+    for (int x = 1; x < 10; ++x)
+      EXPECT_TRUE(kd.getG(x, y) == kd.getG(10 - x, y) && kd.getB(x, y) == kd.getB(x, 6 - y)) << x << "," << y;
   // Sizes that are no multiple of the tile: the last tile row reaches past the bottom.
-  for (auto size : {std::pair<unsigned, unsigned>{37, 29}, {4, 8}, {10, 17}, {64, 64}}) {
-    void (Img::*ours[])() = {&Img::texgencastw1, &Img::texgencastf, &Img::texgenroad1};
-    void (*theirs[])(Img&) = {literal::texgencastw1, literal::texgencastf, literal::texgenroad1};
-    for (int k = 0; k < 3; ++k) {
-      Img a(size.first, size.second), b(a);
-      (a.*ours[k])();
-      theirs[k](b);
-      EXPECT_EQ(bytes(a), bytes(b)) << k << " " << size.first << "x" << size.second;
-    }
-  }
-  Img small(3, 8);
-  EXPECT_EQ(thrownMessage([&] { small.texgencastw1(); }), "Img::texgencastw1() needs a picture of at least 4 x 8 pixels");
-  Img thin(5, 1);
-  EXPECT_EQ(thrownMessage([&] { thin.texgencastf(); }), "Img::texgencastf() needs a picture of at least 2 x 2 pixels");
+  void (Img::*ours[])() = {&Img::texgencastw1, &Img::texgencastf, &Img::texgenroad1};
+  void (*theirs[])(Img&) = {literal::texgencastw1, literal::texgencastf, literal::texgenroad1};
+  for (Size size : {Size{37, 29}, {4, 8}, {10, 17}, {64, 64}})
+    for (int k = 0; k < 3; ++k)
+      expectLikeLiteral(Img(size.first, size.second), [&](Img& i) { (i.*ours[k])(); }, theirs[k],
+                        std::to_string(k) + " " + std::to_string(size.first) + "x" + std::to_string(size.second));
+  EXPECT_EQ(thrownMessage([] { Img(3, 8).texgencastw1(); }), "Img::texgencastw1() needs a picture of at least 4 x 8 pixels");
+  EXPECT_EQ(thrownMessage([] { Img(5, 1).texgencastf(); }), "Img::texgencastf() needs a picture of at least 2 x 2 pixels");
   // A step of 0.1/w too small to move the float would walk forever.
   Img wide(4000000, 1);
   wide.texgenroad1();
@@ -357,49 +296,31 @@ TEST(Img, TextureGeneratorsStayInsideThePicture) {
 
 class ImgFiles : public TempDirTest {};
 
-TEST_F(ImgFiles, BmpRoundTrip) {
+// Round trips keep every pixel (BMP drops the alpha). The file layouts are
+// checked against convert in img_peer_test.
+TEST_F(ImgFiles, RoundTrips) {
   Img img = randomImg(3, 2, 12);
   img.save2bmp("data/a.bmp");
-  const std::string file = readFile("data/a.bmp");
-  ASSERT_EQ(file.size(), 54u + 2 * 12);
-  const std::string head("BM\x4E\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\3\0\0\0\2\0\0\0\1\0\x18\0\0\0\0\0\0\0\0\0"
-                         "\x12\x0B\0\0\x12\x0B\0\0\0\0\0\0\0\0\0\0",
-                         54);
-  EXPECT_EQ(file.substr(0, 54), head);
-  const std::string firstPixel{char(img.getB(0, 0)), char(img.getG(0, 0)), char(img.getR(0, 0))};
-  EXPECT_EQ(file.substr(54, 3), firstPixel);
-  EXPECT_EQ(file.substr(63, 3), std::string(3, '\0'));
-  Img back(1, 1);
-  back.load2bmp("data/a.bmp");
-  ASSERT_EQ(back.getWidth(), 3u);
-  ASSERT_EQ(back.getHeight(), 2u);
-  for (int y = 0; y < 2; ++y)
-    for (int x = 0; x < 3; ++x) EXPECT_EQ(back.get(x, y), img.get(x, y) | 0xFF000000u);
-  // A width above 16 bits keeps its true size in the header.
-  Img wide(70000, 1);
-  wide.get(69999, 0) = 0xFF010203;
-  wide.save2bmp("wide.bmp");
-  EXPECT_EQ(readFile("wide.bmp").substr(18, 4), std::string("\x70\x11\x01\0", 4));
-}
-
-TEST_F(ImgFiles, TgaRoundTrip) {
-  Img img = randomImg(3, 2, 13);
   img.save2tga("data/a.tga");
-  const std::string file = readFile("data/a.tga");
-  ASSERT_EQ(file.size(), 18u + 24 + 26);
-  EXPECT_EQ(file.substr(0, 18), std::string("\0\0\2\0\0\0\0\0\0\0\0\0\3\0\2\0\x20\x28", 18));
-  EXPECT_EQ(file.substr(42), std::string(8, '\0') + "TRUEVISION-XFILE." + std::string(1, '\0'));
-  Img back(1, 1);
-  back.load2tga("data/a.tga");
-  EXPECT_EQ(bytes(back), bytes(img));
+  EXPECT_EQ(readFile("data/a.tga").size(), 18u + 24 + 26);
+  Img bmp(1, 1), tga(1, 1);
+  bmp.load2bmp("data/a.bmp");
+  tga.load2tga("data/a.tga");
+  EXPECT_EQ(bytes(tga), bytes(img));
+  for (int k = 0; k < 6; ++k) img.getData()[4 * k + 3] = 255;
+  EXPECT_EQ(bytes(bmp), bytes(img));
+
   // An image id and an unused colour map come before the pixels; the rows stay
   // in stored order whatever the origin flag says.
   writeFile("id.tga", std::string("\2\1\2\0\0\1\0\x18\0\0\0\0\1\0\2\0\x20\x08", 18) + "id" + "map" + "\1\2\3\4" +
                           "\5\6\7\x08");
-  back.load2tga("id.tga");
-  EXPECT_EQ(back.get(0, 0), 0x04010203u);
-  EXPECT_EQ(back.get(0, 1), 0x08050607u);
+  tga.load2tga("id.tga");
+  EXPECT_EQ(tga.get(0, 0), 0x04010203u);
+  EXPECT_EQ(tga.get(0, 1), 0x08050607u);
+  // A width above 16 bits keeps its true size in a BMP header; a TGA can't hold it.
   Img wide(70000, 1);
+  wide.save2bmp("wide.bmp");
+  EXPECT_EQ(readFile("wide.bmp").substr(18, 4), std::string("\x70\x11\x01\0", 4));
   EXPECT_EQ(thrownMessage([&] { wide.save2tga("wide.tga"); }), "Img::save2tga picture too large for a TGA file");
 }
 
@@ -410,7 +331,6 @@ TEST_F(ImgFiles, ReadersRejectWhatTheyCannotReadAndKeepThePicture) {
   const std::string bmp = readFile("ok.bmp"), tga = readFile("ok.tga");
   auto patched = [](std::string s, std::size_t at, std::string with) { return s.replace(at, with.size(), with); };
   const std::pair<std::string, const char*> bmps[] = {
-      {"", "Img::load2bmp() file too short"},
       {bmp.substr(0, 53), "Img::load2bmp() file too short"},
       {bmp.substr(0, bmp.size() - 5), "Img::load2bmp() file too short"},
       {patched(bmp, 0, "PM"), "Img::load2bmp() not a BMP file"},

@@ -20,13 +20,14 @@ TEST(Fps, CountsFramesOfWholeSeconds) {
   fps->update();
   EXPECT_STREQ(fps->text(), "FPS:??");
   EXPECT_FLOAT_EQ(fps->getUpdateTime(), 1.0f / 65536);
-  for (int i = 0; i < 9; ++i) fps->update();
-  fakeNow = 1001;
-  fps->update();  // the first change shows 65536 plus the partial second
+  auto frames = [&](int n, long long then) {
+    for (int i = 1; i < n; ++i) fps->update();
+    fakeNow = then;
+    fps->update();
+  };
+  frames(10, 1001);  // the first change shows 65536 plus the partial second
   EXPECT_STREQ(fps->text(), "FPS:65546");
-  for (int i = 0; i < 59; ++i) fps->update();
-  fakeNow = 1002;
-  fps->update();
+  frames(60, 1002);
   EXPECT_STREQ(fps->text(), "FPS:60");
   EXPECT_FLOAT_EQ(fps->getUpdateTime(), 1.0f / 60);
   fakeNow = 1003;  // one slow frame: a whole second for the next step
@@ -41,6 +42,10 @@ struct Counting : Mod {
   void init() override { ++inits; }
 };
 
+void press(Mod& m, std::initializer_list<char> keys) {
+  for (char key : keys) m.keydown(key);
+}
+
 bool flag = false;
 int intValue = 0;
 float floatValue = 1.0f;
@@ -49,7 +54,7 @@ void call() { ++calls; }
 
 TEST(ModMenu, KeysMoveTheSelectionAndEditTheItems) {
   ModMenu empty;
-  for (char key : {char(36), char(35), char(38), char(40), char(13)}) empty.keydown(key);
+  press(empty, {36, 35, 38, 40, 13});
   EXPECT_EQ(empty.selected(), 0);
 
   Counting target;
@@ -62,32 +67,21 @@ TEST(ModMenu, KeysMoveTheSelectionAndEditTheItems) {
   menu.add(new FunctorStaticVoid("functor", call));
   EXPECT_STREQ(menu.itemAt(5)->text, "functor");
 
-  menu.keydown(38);
-  EXPECT_EQ(menu.selected(), 0);
-  menu.keydown(13);
+  press(menu, {38, 13});  // up from the top stays; enter toggles
   EXPECT_TRUE(flag);
   EXPECT_STREQ(menu.itemAt(0)->getValue(), "Yes");
-  menu.keydown(40);
-  menu.keydown(37);
+  press(menu, {40, 37});
   EXPECT_STREQ(menu.itemAt(1)->getValue(), "0xFFFFFFFF");
-  menu.keydown(40);
-  menu.keydown(39);
-  EXPECT_STREQ(menu.itemAt(2)->getValue(), "1.10");
-  menu.keydown(39);
+  press(menu, {40, 39, 39});
   EXPECT_STREQ(menu.itemAt(2)->getValue(), "1.21");
   floatValue = 3e30f;  // too long for its field: cut, not overrun
   EXPECT_EQ(std::string(menu.itemAt(2)->getValue()).size(), 15u);
-  menu.keydown(40);
-  menu.keydown(13);
+  press(menu, {40, 13});
   EXPECT_EQ(nextMod, &target);
   nextMod = nullptr;
-  menu.keydown(35);
+  press(menu, {35, 40});  // down from the bottom stays
   EXPECT_EQ(menu.selected(), 5);
-  menu.keydown(40);
-  EXPECT_EQ(menu.selected(), 5);
-  menu.keydown(13);
-  menu.keydown(38);
-  menu.keydown(13);
+  press(menu, {13, 38, 13});
   EXPECT_EQ(calls, 2);
   menu.keydown(36);
   EXPECT_EQ(menu.selected(), 0);
@@ -98,16 +92,12 @@ TEST(ModPrompt, TypesIntoTheCallersBufferUpToItsSize) {
   char name[4] = "old";
   ModPrompt* prompt = ModPrompt::I(name, sizeof name, "pleas give your name", &after);
   EXPECT_STREQ(name, "");
-  prompt->keydown(8);
-  for (char key : {'A', 'B', char(8), 'C'}) prompt->keydown(key);
+  press(*prompt, {8, 'A', 'B', 8, 'C'});
   EXPECT_STREQ(name, "ac");
   keys[16] = true;
-  prompt->keydown(16);
-  prompt->keydown('D');
+  press(*prompt, {16, 'D'});
   keys[16] = false;
-  EXPECT_STREQ(name, "acD");
-  prompt->keydown('E');  // the buffer is full
-  prompt->keydown(' ');
+  press(*prompt, {'E', ' '});  // the buffer is full
   EXPECT_STREQ(name, "acD");
   prompt->keydown(13);
   EXPECT_EQ(nextMod, &after);
@@ -115,7 +105,7 @@ TEST(ModPrompt, TypesIntoTheCallersBufferUpToItsSize) {
 
   char wide[16];
   ModPrompt::I(wide, sizeof wide, "q", &after);
-  for (char key : {'1', ' ', char(37), char(27)}) prompt->keydown(key);
+  press(*prompt, {'1', ' ', 37, 27});
   EXPECT_STREQ(wide, "1 %\x1b");
 }
 
@@ -132,10 +122,7 @@ TEST_F(TextPages, ScrollsOutThenHandsOver) {
     keys[40] = down;
     show->init();
     float seconds = 0;
-    while (!nextMod) {
-      show->update(0.01f);
-      seconds += 0.01f;
-    }
+    for (; !nextMod; seconds += 0.01f) show->update(0.01f);
     EXPECT_NEAR(seconds, down ? 1.75f : 14.0f, 0.02f);
     EXPECT_EQ(nextMod, &after);
     nextMod = nullptr;

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -25,8 +26,7 @@ TEST_F(Scripts, LinesRunInOrderAndAreLoggedFirst) {
   EXPECT_EQ(runFile("data/a.kro", "print a\nprint b\nprint c"),
             (Lines{"print a", "a ", "print b", "b ", "print c", "c "}));
   EXPECT_EQ(recent(2), (std::vector<std::pair<int, std::string>>{{1, "print c"}, {5, "c "}}));
-  Script withEnd("data/a.kro");
-  EXPECT_EQ(withEnd.lineCount(), 3u);
+  EXPECT_EQ(Script("data/a.kro").lineCount(), 3u);
   writeFile("data/b.kro", "print long line\nx\n\r\n");
   Script b("data/b.kro");
   ASSERT_EQ(b.lineCount(), 4u);
@@ -40,9 +40,7 @@ TEST_F(Scripts, CountingLoopWithGoto) {
   Lines log = runFile("data/count.kro", "set \\$n 0\nadd 1 \\$n\nif bc $n < 5 then goto 2\nprint done");
   EXPECT_EQ(Var::get("n").toString(), "5.00");
   EXPECT_EQ(log.back(), "done ");
-  int passes = 0;
-  for (const std::string& line : log) passes += line == "add 1 \\$n";
-  EXPECT_EQ(passes, 5);
+  EXPECT_EQ(std::count(log.begin(), log.end(), "add 1 \\$n"), 5);
 }
 
 TEST_F(Scripts, JumpsAndStopsEndTheScriptWhereTheySay) {
@@ -74,15 +72,10 @@ TEST_F(Scripts, ScriptsRunScriptsAndStopOnlyTheInnerOne) {
 
 TEST_F(Scripts, ASelfRunningScriptEndsWithAnErrorNotACrash) {
   const Lines log = runFile("data/self.kro", "print deeper\nrun data/self.kro\nprint back");
-  int depth = 0, backs = 0, errors = 0;
-  for (const std::string& line : log) {
-    depth += line == "deeper ";
-    backs += line == "back ";
-    errors += line == "error during exec 'run data/self.kro': scripts nested too deep";
-  }
-  EXPECT_EQ(depth, Cfr::MAX_SCRIPT_DEPTH);
-  EXPECT_EQ(backs, Cfr::MAX_SCRIPT_DEPTH);
-  EXPECT_EQ(errors, 1);
+  auto count = [&log](const std::string& line) { return std::count(log.begin(), log.end(), line); };
+  EXPECT_EQ(count("deeper "), Cfr::MAX_SCRIPT_DEPTH);
+  EXPECT_EQ(count("back "), Cfr::MAX_SCRIPT_DEPTH);
+  EXPECT_EQ(count("error during exec 'run data/self.kro': scripts nested too deep"), 1);
   EXPECT_EQ(console->currentScript(), nullptr);
   // Commands nested within one line stop too.
   std::string nested;

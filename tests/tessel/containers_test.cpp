@@ -1,5 +1,4 @@
 #include <tessel/arrayMap.h>
-#include <tessel/stack.h>
 
 #include <support/tempdir.h>
 
@@ -15,8 +14,7 @@ TEST(Array, GrowsByDoublingOnWriteResizesExactlyAndNeverCounts) {
   a[5] = 5;
   EXPECT_EQ(a.size(), 8u);
   a[100] = 100;
-  EXPECT_EQ(a.size(), 128u);
-  a.resize2(3);
+  a.resize2(3);  // never shrinks
   EXPECT_EQ(a.size(), 128u);
   EXPECT_EQ(c[5] + c[100] + c[127], 105);  // unwritten slots read as zero
   a.num = 7;
@@ -65,14 +63,4 @@ TEST(ArrayMap, LooksUpCaseSensitivelyFindsTheFirstDuplicateWalksInOrder) {
   for (m.reset(); !m.currentAtEnd(); m.next()) seen = seen * 10 + m.current();
   EXPECT_EQ(seen, 371);
   static_assert(!std::is_copy_constructible<ArrayMap<int>>::value, "keys would be freed twice");
-}
-
-TEST(Stack, PopsInReverseAndRefusesWhenEmpty) {
-  Stack<std::string> st;
-  st.push("a");
-  st.push("b");
-  EXPECT_EQ(st.pop(), "b");
-  EXPECT_EQ(st.pop(), "a");
-  EXPECT_EQ(thrownMessage([&] { st.pop(); }), "pop from empty stack");
-  EXPECT_EQ(st.getSize(), 0u);
 }

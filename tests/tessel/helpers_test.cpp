@@ -7,17 +7,14 @@
 #include <memory>
 #include <string>
 
-struct FileCloser {
-  void operator()(FILE* f) const { fclose(f); }
-};
-using File = std::unique_ptr<FILE, FileCloser>;
+using File = std::unique_ptr<FILE, int (*)(FILE*)>;
 
 // An anonymous file holding bytes, positioned at its start.
 File openWith(const std::string& bytes) {
-  FILE* f = tmpfile();
-  fwrite(bytes.data(), 1, bytes.size(), f);
-  rewind(f);
-  return File(f);
+  File f(tmpfile(), fclose);
+  fwrite(bytes.data(), 1, bytes.size(), f.get());
+  rewind(f.get());
+  return f;
 }
 
 std::string stripped(std::string path) {
@@ -78,6 +75,5 @@ TEST_F(Helpers, FilesAreReadWhole) {
   EXPECT_EQ(thrownMessage([] { Tessel2::file_get_contents("data/missing.txt"); }),
             "file_get_contents() - can not open file for read");
   EXPECT_TRUE(Tessel::is_file("data/f.txt"));
-  EXPECT_FALSE(Tessel::is_file("data/missing.txt"));
-  EXPECT_FALSE(Tessel::is_file("data"));
+  EXPECT_FALSE(Tessel::is_file("data/missing.txt") || Tessel::is_file("data"));
 }

@@ -24,15 +24,15 @@ std::string canonical(const IQ& v) {
   std::string text = v.getDecF();
   return text == "-.00" ? ".00" : text;
 }
+IQ magnitude(IQ v) {
+  v.minus = false;
+  return v;
+}
 
 std::string randomOperand(std::mt19937_64& rng, int maxDigits) {
   std::string s = rng() % 2 ? "-" : "";
-  int digits = int(rng() % (maxDigits + 1));
-  for (int i = 0; i < digits; ++i) s += char('0' + rng() % 10);
-  s += '.';
-  s += char('0' + rng() % 10);
-  s += char('0' + rng() % 10);
-  return s;
+  for (int i = int(rng() % (maxDigits + 1)); i > 0; --i) s += char('0' + rng() % 10);
+  return s + '.' + char('0' + rng() % 10) + char('0' + rng() % 10);
 }
 
 class IQAgainstBc : public TempDirTest {};
@@ -41,17 +41,15 @@ TEST_F(IQAgainstBc, ArithmeticMatchesBcAtScaleTwo) {
   ASSERT_EQ(std::system("command -v bc >/dev/null"), 0) << "GNU bc is needed (tools/deps.sh test installs it)";
   std::mt19937_64 rng(7);
   std::vector<Case> cases;
-  const char ops[] = {'+', '-', '*', '/'};
+  std::string program = "scale=2\n";
   for (int i = 0; i < 400; ++i) {
-    char op = ops[i % 4];
-    int digits = op == '*' ? 250 : (i % 8 < 4 ? 505 : 30);
+    const char op = "+-*/"[i % 4];
+    const int digits = op == '*' ? 250 : (i % 8 < 4 ? 505 : 30);
     Case c{randomOperand(rng, digits), randomOperand(rng, op == '/' ? digits / 2 : digits), op};
     if (op == '/' && canonical(IQ(c.b.c_str())) == ".00") c.b = "3.00";
     cases.push_back(c);
+    program += "(" + c.a + ")" + c.op + "(" + c.b + ")\n";
   }
-
-  std::string program = "scale=2\n";
-  for (const Case& c : cases) program += "(" + c.a + ")" + c.op + "(" + c.b + ")\n";
   writeFile("cases.bc", program + "quit\n");
   FILE* bc = popen("BC_LINE_LENGTH=0 bc -q cases.bc", "r");
   ASSERT_NE(bc, nullptr);
@@ -64,24 +62,13 @@ TEST_F(IQAgainstBc, ArithmeticMatchesBcAtScaleTwo) {
   int truncatedLower = 0;
   for (size_t i = 0; i < cases.size(); ++i) {
     const Case& c = cases[i];
-    IQ a(c.a.c_str()), b(c.b.c_str()), expected(answers[i].c_str()), got;
-    switch (c.op) {
-      case '+': got = a + b; break;
-      case '-': got = a - b; break;
-      case '*': got = a * b; break;
-      case '/': got = a / b; break;
-    }
+    IQ a(c.a.c_str()), b(c.b.c_str()), expected(answers[i].c_str());
+    const IQ got = c.op == '+' ? a + b : c.op == '-' ? a - b : c.op == '*' ? a * b : a / b;
     SCOPED_TRACE(c.a + " " + c.op + " " + c.b);
     if (c.op == '*' && canonical(got) != canonical(expected)) {
       // Partial products truncate on their own: at most 0.01 toward zero.
-      IQ gap = expected - got;
-      gap.minus = false;
-      EXPECT_EQ(canonical(gap), ".01");
-      IQ magnitude = got;
-      magnitude.minus = false;
-      IQ bcMagnitude = expected;
-      bcMagnitude.minus = false;
-      EXPECT_TRUE(magnitude < bcMagnitude);
+      EXPECT_EQ(canonical(magnitude(expected - got)), ".01");
+      EXPECT_TRUE(magnitude(got) < magnitude(expected));
       ++truncatedLower;
     } else {
       EXPECT_EQ(canonical(got), canonical(expected));

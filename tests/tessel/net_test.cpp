@@ -44,23 +44,18 @@ void sendAll(int fd, const std::string& bytes) {
 
 // Listens on 127.0.0.1 at a port the system picks and serves one connection in
 // a thread with `serve`.
-class Peer {
-public:
+struct Peer {
   explicit Peer(std::function<void(int)> serve) {
     sockaddr_in a{};
     a.sin_family = AF_INET;
     a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t len = sizeof a;
-    listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (bind(listener, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || listen(listener, 4) != 0 ||
         getsockname(listener, reinterpret_cast<sockaddr*>(&a), &len) != 0)
       throw "test: can not listen on the loopback address";
     port = ntohs(a.sin_port);
     worker = std::thread([this, serve] {
-      const int fd = accept(listener, nullptr, nullptr);
-      if (fd < 0) return;
-      serve(fd);
-      close(fd);
+      if (const int fd = accept(listener, nullptr, nullptr); fd >= 0) serve(fd), close(fd);
     });
   }
   ~Peer() {
@@ -68,10 +63,8 @@ public:
     worker.join();
     close(listener);
   }
+  int listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   unsigned short port = 0;
-  int listener = -1;
-
-private:
   std::thread worker;
 };
 
@@ -125,7 +118,7 @@ TEST(InOutNet, WritingToAPeerThatHasGoneThrows) {
   Peer peer([](int) {});
   InOutNet net("127.0.0.1", peer.port, true);
   const std::string block(65536, 'x');
-  auto write = [&] { net.write(block.data(), unsigned(block.size())); };
+  auto write = [&] { net.write(block.data(), 65536); };
   std::string message;
   for (int i = 0; i < 100 && message.empty(); ++i) {
     message = thrownMessage(write);
@@ -161,21 +154,15 @@ TEST(InOutNet, RefusedAndBadTargetsThrowAndLeaveNoSocketOpen) {
 TEST(InOutNet, SilentPeerEndsTheStreamAfterTheTimeout) {
   const unsigned saved = nlGetTimeout();
   nlSetTimeout(300);
-  std::atomic<bool> done{false};
-  auto silent = [&done](int) {
-    while (!done) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  };
-  {
-    Peer peer(silent);
-    InOutNet net("127.0.0.1", peer.port, true);
-    EXPECT_TRUE(net.end());
-    done = true;
-  }
-  done = false;
-  {
-    Peer peer(silent);
-    InHttp http(("127.0.0.1:" + std::to_string(peer.port)).c_str());  // the header never comes
-    EXPECT_TRUE(http.end());
+  for (bool http : {false, true}) {
+    std::atomic<bool> done{false};
+    Peer peer([&done](int) {
+      while (!done) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    });
+    if (http)  // the header never comes
+      EXPECT_TRUE(InHttp(("127.0.0.1:" + std::to_string(peer.port)).c_str()).end());
+    else
+      EXPECT_TRUE(InOutNet("127.0.0.1", peer.port, true).end());
     done = true;
   }
   nlSetTimeout(saved);
@@ -223,8 +210,7 @@ TEST_F(PythonHttp, ServesTheFileByteForByte) {
   for (std::string address : {"http://" + host + "/file.bin", host + "/file.bin"}) {
     InHttp http(address.c_str());
     const std::string got = readToEnd(http);
-    EXPECT_EQ(got.size(), content.size()) << address;
-    EXPECT_TRUE(got == content) << address;
+    EXPECT_TRUE(got == content) << address << ": " << got.size() << " bytes";
   }
   pclose(server);
 }

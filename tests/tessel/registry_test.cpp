@@ -29,9 +29,7 @@ protected:
 };
 
 TEST_F(Registry, UpdateLeavesTheEntryMovedIntoAFreedSlotForTheNextPass) {
-  new Named('X');
-  new Named('Y');
-  new Named('Z');
+  for (char name : {'X', 'Y', 'Z'}) new Named(name);
   registry()->update();
   EXPECT_EQ(deleted, "XY");
   EXPECT_EQ(registry()->getNum(), 1u);

@@ -33,9 +33,7 @@ private:
 };
 
 TEST(StreamsMem, RefillsWholeBlocksAndReadStopsAtTheEnd) {
-  std::string bytes(600, 'x');
-  bytes[599] = 'y';
-  MemIn in(bytes, true);
+  MemIn in(std::string(599, 'x') + 'y', true);
   std::vector<char> got(1000);
   EXPECT_EQ(in.read(got.data(), 1000), 600u);
   EXPECT_EQ(got[599], 'y');
@@ -66,19 +64,14 @@ TEST(StreamsMem, UnbufferedReadsThrowOnceTheSourceEnded) {
 class Streams : public TempDirTest {};
 
 TEST_F(Streams, ValuesRoundTripAsRawBytes) {
-  {
-    InOutFile f("values", "wb");
-    f << 1 << 2.5f << 'z' << "ab";
-  }
+  InOutFile("values", "wb") << 1 << 2.5f << 'z' << "ab";
   EXPECT_EQ(readFile("values").substr(0, 4), std::string("\x01\x00\x00\x00", 4));
   InOutFile f("values", "rb");
   int i = 0;
   float x = 0;
   char c = 0;
   f >> i >> x >> c;
-  EXPECT_EQ(i, 1);
-  EXPECT_EQ(x, 2.5f);
-  EXPECT_EQ(c, 'z');
+  EXPECT_TRUE(i == 1 && x == 2.5f && c == 'z');
   EXPECT_EQ(f.getLine(), "ab");
 }
 
