@@ -19,6 +19,15 @@ check() {  # check "what" command...
     echo "FAILED: $what"
   fi
 }
+# Retries a command for up to 5 s: the program takes input a frame or more
+# after it was sent, and a busy machine makes frames slow.
+eventually() {
+  for _ in $(seq 50); do
+    "$@" && return 0
+    sleep 0.1
+  done
+  "$@"
+}
 logged() { grep -qxF -- "$1" "$work/data/log.txt"; }
 # Fraction of the region's pixels that pass an fx test (ImageMagick), as a number 0..1.
 share() { convert "$1" -crop "$2" +repage -fx "$3" -format '%[fx:mean]' info:; }
