@@ -62,7 +62,8 @@ void readSize(FILE* file, const char* what, int& side) {
   if (c != EOF) std::ungetc(c, file);
   if (negative) value = -value;
   if (value < sideLeast || value > sideMost) {
-    debug((std::string("data/conf.txt: window ") + what + " not in 1..16384, kept ").c_str(), side);
+    const std::string bounds = std::to_string(sideLeast) + ".." + std::to_string(sideMost);
+    debug(("data/conf.txt: window " + std::string(what) + " not in " + bounds + ", kept ").c_str(), side);
     return;
   }
   side = int(value);
