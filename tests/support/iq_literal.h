@@ -73,11 +73,16 @@ struct LiteralIQ {
     }
     return carry == 0;
   }
-  void moveDot(int m) {
+  // Multiplies by 10^m; digits shifted below the hundredths are cut, and a digit
+  // shifted past the top is an overflow.
+  bool moveDot(int m) {
     unsigned char t[D] = {};
-    for (int i = 0; i < D; ++i)
+    for (int i = 0; i < D; ++i) {
+      if (i + m >= D && l[i]) return false;
       if (i + m >= 0 && i + m < D) t[i + m] = l[i];
+    }
     std::memcpy(l, t, D);
+    return true;
   }
 
   // Partial product per digit of b, each shifted on its own.
@@ -86,9 +91,7 @@ struct LiteralIQ {
     for (int i = 0; i < D; ++i) {
       if (!b.l[i]) continue;
       LiteralIQ part = a;
-      if (!part.mult(b.l[i])) return false;
-      part.moveDot(i - 2);
-      if (!r.absPlus(part)) return false;
+      if (!part.mult(b.l[i]) || !part.moveDot(i - 2) || !r.absPlus(part)) return false;
     }
     return true;
   }
