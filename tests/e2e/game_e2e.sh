@@ -48,8 +48,9 @@ check "the field shows its score" above "$(share "$work/field.png" 300x80+724+0 
 clickAt -0.15 0
 check "the game-over screen is white" eventually gameOverShown
 check "GAME OVER is red" above "$(share "$work/gameover.png" 700x100+162+240 'r>0.8&&g<0.3&&b<0.3')" 0.05
-# The game-over screen gives way by itself after four seconds of game time (a
-# few frames on a busy machine); a key sent then could skip the result screen.
+# The game-over screen gives way by itself after four seconds, which the
+# checks of its shot can outlast on a busy machine; a key sent then would skip
+# the result screen.
 check "the result screen is dark with white text" eventually resultShown
 key Return
 # Keys sent in the frame that changes the screen would still reach the old one.
