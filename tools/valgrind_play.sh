@@ -84,19 +84,11 @@ console() {  # line answer
   key grave
   key grave
 }
-# Field coordinates (-1..1, y up) to client pixels.
-pixel() { awk -v x="$1" -v y="$2" -v w="$width" -v h="$height" 'BEGIN { printf "%d %d", (x + 1) / 2 * w, (1 - y) / 2 * h }'; }
-clickAt() { xdotool mousemove --window "$window" $(pixel "$1" "$2") click 1 2>/dev/null; }
-# One xdotool run clicks a grid over the field but the gifts themselves; the
-# sweeps run while the player is immortal, so that a stray hit on a gift costs nothing.
+source "$root/tools/field_clicks.sh"
+# A grid over the field but the gifts themselves; the sweeps run while the
+# player is immortal, so that a stray hit on a gift costs nothing.
 sweep() {
-  local clicks=()
-  for x in -0.95 -0.8 -0.65 -0.5 -0.38 -0.26 0.26 0.38 0.5 0.65 0.8 0.95; do
-    for y in 0.12 0 -0.12 -0.25 -0.38 -0.5 -0.6; do
-      clicks+=(mousemove --window "$window" $(pixel "$x" "$y") click --delay 1 1)
-    done
-  done
-  xdotool "${clicks[@]}" 2>/dev/null
+  clickGrid "-0.95 -0.8 -0.65 -0.5 -0.38 -0.26 0.26 0.38 0.5 0.65 0.8 0.95" "0.12 0 -0.12 -0.25 -0.38 -0.5 -0.6"
   sleep 0.5
 }
 

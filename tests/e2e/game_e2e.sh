@@ -11,9 +11,8 @@ bin=$1
 data=$2
 source "$(dirname "$0")/lib.sh"
 
-# Field coordinates (-1..1, y up) to client pixels of the 1024x768 window.
-pixel() { awk -v x="$1" -v y="$2" 'BEGIN { printf "%d %d", (x + 1) / 2 * 1024, (1 - y) / 2 * 768 }'; }
-clickAt() { xdotool mousemove --window "$window" $(pixel "$1" "$2") click 1 2>/dev/null; }
+width=1024 height=768
+source "$(dirname "$0")/../../tools/field_clicks.sh"
 shot() { import -window "$window" "$work/$1.png"; }
 # Whether the window differs from an earlier shot in more than 1000 pixels.
 differsFrom() { shot now && above "$(compare -metric AE "$work/$1.png" "$work/now.png" null: 2>&1)" 1000; }
@@ -25,15 +24,9 @@ resultShown() {
 }
 menuShown() { shot menu-$1 && above "$(share "$work/menu-$1.png" 250x40+45+78 'r>0.8&&g<0.2&&b<0.2')" 0.05; }
 # Clicks a grid over both side lanes, clear of the gifts in the middle: every
-# body there takes a hit per sweep. One xdotool run: a sweep takes a moment.
+# body there takes a hit per sweep.
 sweep() {
-  local clicks=()
-  for x in -0.95 -0.8 -0.65 -0.5 -0.38 0.38 0.5 0.65 0.8 0.95; do
-    for y in 0.12 0 -0.12 -0.25 -0.38 -0.5 -0.6; do
-      clicks+=(mousemove --window "$window" $(pixel "$x" "$y") click --delay 1 1)
-    done
-  done
-  xdotool "${clicks[@]}" 2>/dev/null
+  clickGrid "-0.95 -0.8 -0.65 -0.5 -0.38 0.38 0.5 0.65 0.8 0.95" "0.12 0 -0.12 -0.25 -0.38 -0.5 -0.6"
   sleep 0.2
 }
 
