@@ -426,10 +426,13 @@ void IQ::absMinus(const IQ& o) {
 }
 
 void IQ::mult(unsigned char m) {
-  const uint32_t carry = mulSmall(limb, used, m);
-  if (carry && used < N) limb[used] = carry;
-  trim(std::min(used + 1, N));
-  if ((carry && used == N) || (used == N && limb[N - 1] >= TOP_LIMIT)) {
+  const int n = used;
+  const uint32_t carry = mulSmall(limb, n, m);
+  // Only a carry out of the top limb is lost; one into a new limb is a digit.
+  const bool lost = carry && n == N;
+  if (carry && !lost) limb[n] = carry;
+  trim(std::min(n + 1, N));
+  if (lost || (used == N && limb[N - 1] >= TOP_LIMIT)) {
     limb[N - 1] %= TOP_LIMIT;
     trim(N);
     setError(1);

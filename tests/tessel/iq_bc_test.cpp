@@ -1,8 +1,10 @@
-// Decimals against GNU bc at scale 2, one bc process for all operands.
+// Decimals against GNU bc, one bc process for all operands: every operation on
+// operands of every integer length from 0 to 510 digits, overflow included.
 #include <tessel/iq.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -14,6 +16,9 @@
 
 namespace {
 
+const int WIDTH = 510;  // integer digits of a number
+
+// op: '+', '-', '*', '/' at scale 2, 'd' the whole-number quotient of div().
 struct Case {
   std::string a, b;
   char op;
@@ -28,43 +33,98 @@ IQ magnitude(IQ v) {
   v.minus = false;
   return v;
 }
+std::string unsignedText(const std::string& s) { return s[0] == '-' ? s.substr(1) : s; }
+size_t integerDigits(const std::string& bcAnswer) {
+  const std::string digits = unsignedText(bcAnswer);
+  const size_t point = digits.find('.');
+  const size_t n = point == std::string::npos ? digits.size() : point;
+  return digits == "0" ? 0 : n;
+}
 
-std::string randomOperand(std::mt19937_64& rng, int maxDigits) {
+// Exactly `digits` integer digits (the first not 0), two fraction digits, either sign.
+std::string operand(std::mt19937_64& rng, int digits) {
   std::string s = rng() % 2 ? "-" : "";
-  for (int i = int(rng() % (maxDigits + 1)); i > 0; --i) s += char('0' + rng() % 10);
+  for (int i = 0; i < digits; ++i) s += char((i == 0 ? '1' : '0') + rng() % (i == 0 ? 9 : 10));
   return s + '.' + char('0' + rng() % 10) + char('0' + rng() % 10);
+}
+
+// Each operation takes a left operand of every length. A divisor is at most as long,
+// and for every other length at most two digits long, so that quotients of every
+// length come up too.
+std::vector<Case> makeCases() {
+  std::mt19937_64 rng(7);
+  std::vector<Case> cases;
+  for (char op : std::string("+-*/d"))
+    for (int length = 0; length <= WIDTH; ++length) {
+      const bool division = op == '/' || op == 'd';
+      const int divisor = int(rng() % (length % 2 ? length + 1 : std::min(length + 1, 3)));
+      const int other = division ? divisor : int(rng() % (WIDTH + 1));
+      Case c{operand(rng, length), operand(rng, other), op};
+      if (division && canonical(IQ(c.b.c_str())) == ".00") c.b = "3.00";
+      cases.push_back(c);
+    }
+  return cases;
+}
+
+// The largest fraction digit of a number: the partial product it makes with the
+// other operand must fit before its shift brings it down.
+char largestFractionDigit(const std::string& number) {
+  const std::string fraction = number.substr(number.find('.') + 1);
+  return std::max(fraction[0], fraction[1]);
+}
+
+// One answer line per case; a product adds one line for its largest partial product.
+std::string bcProgram(const std::vector<Case>& cases) {
+  std::string program = "scale=2\n";
+  for (const Case& c : cases) {
+    const std::string expression = "(" + c.a + ")" + (c.op == 'd' ? '/' : c.op) + "(" + c.b + ")\n";
+    program += c.op == 'd' ? "scale=0\n" + expression + "scale=2\n" : expression;
+    if (c.op == '*') program += unsignedText(c.a) + "*" + largestFractionDigit(c.b) + "\n";
+  }
+  return program + "quit\n";
+}
+
+IQ compute(const Case& c) {
+  IQ a(c.a.c_str()), b(c.b.c_str());
+  switch (c.op) {
+    case '+': return a + b;
+    case '-': return a - b;
+    case '*': return a * b;
+    case '/': return a / b;
+    default: return a.div(b);
+  }
 }
 
 class IQAgainstBc : public TempDirTest {};
 
-TEST_F(IQAgainstBc, ArithmeticMatchesBcAtScaleTwo) {
+TEST_F(IQAgainstBc, EveryOperationOnEveryLengthMatchesBc) {
   ASSERT_EQ(std::system("command -v bc >/dev/null"), 0) << "GNU bc is needed (tools/deps.sh test installs it)";
-  std::mt19937_64 rng(7);
-  std::vector<Case> cases;
-  std::string program = "scale=2\n";
-  for (int i = 0; i < 400; ++i) {
-    const char op = "+-*/"[i % 4];
-    const int digits = op == '*' ? 250 : (i % 8 < 4 ? 505 : 30);
-    Case c{randomOperand(rng, digits), randomOperand(rng, op == '/' ? digits / 2 : digits), op};
-    if (op == '/' && canonical(IQ(c.b.c_str())) == ".00") c.b = "3.00";
-    cases.push_back(c);
-    program += "(" + c.a + ")" + c.op + "(" + c.b + ")\n";
-  }
-  writeFile("cases.bc", program + "quit\n");
+  const std::vector<Case> cases = makeCases();
+  writeFile("cases.bc", bcProgram(cases));
   FILE* bc = popen("BC_LINE_LENGTH=0 bc -q cases.bc", "r");
   ASSERT_NE(bc, nullptr);
   std::vector<std::string> answers;
-  char line[4096];
+  static char line[8192];
   while (std::fgets(line, sizeof line, bc)) answers.emplace_back(line, std::strcspn(line, "\n"));
   ASSERT_EQ(pclose(bc), 0);
-  ASSERT_EQ(answers.size(), cases.size());
 
-  int truncatedLower = 0;
-  for (size_t i = 0; i < cases.size(); ++i) {
-    const Case& c = cases[i];
-    IQ a(c.a.c_str()), b(c.b.c_str()), expected(answers[i].c_str());
-    const IQ got = c.op == '+' ? a + b : c.op == '-' ? a - b : c.op == '*' ? a * b : a / b;
+  int truncatedLower = 0, overflows = 0;
+  size_t next = 0;
+  for (const Case& c : cases) {
+    ASSERT_LT(next, answers.size());
+    const std::string answer = answers[next++];
+    // A partial product past the top overflows even where the product would fit.
+    const bool partialOverflows = c.op == '*' && integerDigits(answers[next++]) > WIDTH;
     SCOPED_TRACE(c.a + " " + c.op + " " + c.b);
+    IQ got;
+    const std::string thrown = thrownMessage([&] { got = compute(c); });
+    if (integerDigits(answer) > WIDTH || partialOverflows) {
+      EXPECT_EQ(thrown, "IQ: num to big");
+      ++overflows;
+      continue;
+    }
+    ASSERT_EQ(thrown, "");
+    const IQ expected(answer.c_str());
     if (c.op == '*' && canonical(got) != canonical(expected)) {
       // Partial products truncate on their own: at most 0.01 toward zero.
       EXPECT_EQ(canonical(magnitude(expected - got)), ".01");
@@ -74,7 +134,9 @@ TEST_F(IQAgainstBc, ArithmeticMatchesBcAtScaleTwo) {
       EXPECT_EQ(canonical(got), canonical(expected));
     }
   }
-  EXPECT_GT(truncatedLower, 0);  // the rule shows up on random operands
+  EXPECT_EQ(next, answers.size());
+  EXPECT_GT(truncatedLower, 0);  // the rules show up on random operands
+  EXPECT_GT(overflows, 0);
 }
 
 }  // namespace
