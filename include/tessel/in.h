@@ -29,6 +29,9 @@ public:
 
 protected:
   virtual unsigned readData(void* buffer, unsigned count) = 0;
+  // False for a source opened only for writing: it has ended for reading from the
+  // start, and is never asked for data (a failed read could spoil its writing side).
+  virtual bool readable() { return true; }
 
   std::unique_ptr<char[]> readBuffer;
   unsigned readBufferPkt;   // next unread byte
@@ -38,5 +41,6 @@ protected:
 private:
   static unsigned readBufferMaxSize() { return 256; }
   bool bufferExhausted() const { return readBufferSize <= readBufferPkt; }
+  bool sourceEnded() { return !readable() || endOfStream(); }
   unsigned read2buffer();
 };

@@ -17,6 +17,10 @@ protected:
   bool endOfStream() override;
   unsigned readData(void* buffer, unsigned count) override;
   unsigned writeData(const void* buffer, unsigned count) override;
+  bool readable() override { return forReading; }
 
   FILE* hand;  // owned; closed by the destructor
+
+private:
+  bool forReading;  // the mode allows reading: "r..." or any "...+"
 };

@@ -11,15 +11,15 @@ In::In(bool useBuffer)
 unsigned In::read2buffer() {
   readBufferSize = 0;
   readBufferPkt = 0;
-  while (readBufferSize == 0 && !endOfStream())
+  while (readBufferSize == 0 && !sourceEnded())
     readBufferSize = readData(readBuffer.get(), readBufferMaxSize());
   return readBufferSize;
 }
 
 bool In::end() {
-  if (!useBuffer) return endOfStream();
+  if (!useBuffer) return sourceEnded();
   if (bufferExhausted()) read2buffer();
-  return endOfStream() && bufferExhausted();
+  return sourceEnded() && bufferExhausted();
 }
 
 char In::getc() {
@@ -27,7 +27,7 @@ char In::getc() {
     if (bufferExhausted() && read2buffer() == 0) throw "error: read from closed stream";
     return readBuffer[readBufferPkt++];
   }
-  if (endOfStream()) throw "In read from closed source";
+  if (sourceEnded()) throw "In read from closed source";
   char c;
   // The end indicator of a source may only show after a read came back empty.
   if (readData(&c, 1) == 0) throw "In read from closed source";
@@ -36,7 +36,7 @@ char In::getc() {
 
 unsigned In::read(void* buffer, unsigned count) {
   if (!useBuffer) {
-    if (endOfStream()) throw "In read from closed source";
+    if (sourceEnded()) throw "In read from closed source";
     return readData(buffer, count);
   }
   char* to = static_cast<char*>(buffer);

@@ -1,12 +1,15 @@
 #include <tessel/inOutFile.h>
 
-InOutFile::InOutFile(const char* name, const char* mode) : InOut(true), hand(nullptr) {
+#include <cstring>
+
+InOutFile::InOutFile(const char* name, const char* mode) : InOut(true), hand(nullptr), forReading(true) {
   if (!name || !*name || !mode || !*mode) throw "InOutFile: empty file name or mode";
+  forReading = mode[0] == 'r' || std::strchr(mode, '+');
   hand = fopen(name, mode);
   if (!hand) throw "can not open file";
 }
 
-InOutFile::InOutFile() : InOut(true), hand(nullptr) {}
+InOutFile::InOutFile() : InOut(true), hand(nullptr), forReading(true) {}
 
 InOutFile::~InOutFile() {
   if (hand) fclose(hand);

@@ -82,7 +82,14 @@ TEST_F(Streams, FailuresAreMessagesNotHangs) {
     EXPECT_EQ(thrownMessage([&] { InOutFile f(c[0], c[1]); }), "InOutFile: empty file name or mode");
   writeFile("empty", "");
   EXPECT_TRUE(InOutFile("empty", "rb").end());
-  EXPECT_TRUE(InOutFile("w", "wb").end());  // its failed read never reaches end of file
+  {
+    // Nothing to read, and no read tried: its writing side stays usable.
+    InOutFile w("w", "wb");
+    EXPECT_TRUE(w.end());
+    EXPECT_EQ(thrownMessage([&] { w.getc(); }), "error: read from closed stream");
+    w << "still writable";
+  }
+  EXPECT_EQ(readFile("w"), "still writable");
   InOutFile full("/dev/full", "wb");
   EXPECT_EQ(thrownMessage([&] { full << std::string(1 << 16, 'x'); }), "write to out of stream\n");
 }
