@@ -11,7 +11,8 @@ public:
   // address: "http://host[:port]/path" or the same without "http://". The
   // request goes to port 80 unless the address names another. Throws when the
   // host is over 255 bytes, does not resolve or does not accept the connection,
-  // when the request would exceed 4095 bytes, or when it can not be sent.
+  // when the request would exceed 4095 bytes, when it can not be sent, or when
+  // the response header runs past HEADER_MOST bytes.
   explicit InHttp(const char* address);
   ~InHttp() override;
 
@@ -31,9 +32,15 @@ protected:
 private:
   static const unsigned HOST_SIZE = 256;
   static const unsigned REQUEST_SIZE = 4096;
+  // A peer that keeps sending without the blank line would otherwise hold the
+  // constructor for ever: the receive timeout fires only on silence.
+  static const unsigned HEADER_MOST = 64 * 1024;
 
   // Reads up to and including the blank line that ends the header.
   void skipHeader();
+  // skipHeader for a constructor: the socket is closed when it throws, since the
+  // destructor of a stream that was never made does not run.
+  void skipHeaderOrClose();
   // The part of address between "http://" and the first '/'; false when it does
   // not fit in HOST_SIZE bytes with its terminator.
   static bool getAddresFromFullAress(const char* address, char* host);

@@ -26,10 +26,12 @@ InHttp::InHttp(const char* address) : In(true), sock(NL_INVALID), endOfData(fals
     nlClose(sock);
     throw;
   }
-  skipHeader();
+  skipHeaderOrClose();
 }
 
-InHttp::InHttp(NLsocket connected) : In(true), sock(connected), addr(), endOfData(false) { skipHeader(); }
+InHttp::InHttp(NLsocket connected) : In(true), sock(connected), addr(), endOfData(false) {
+  skipHeaderOrClose();
+}
 
 InHttp::~InHttp() { nlClose(sock); }
 
@@ -44,15 +46,26 @@ unsigned InHttp::readData(void* buffer, unsigned count) {
   return unsigned(got);
 }
 
+void InHttp::skipHeaderOrClose() {
+  try {
+    skipHeader();
+  } catch (...) {
+    nlClose(sock);
+    throw;
+  }
+}
+
 void InHttp::skipHeader() {
   // The first byte starts the status line and never ends the header.
   char c;
   int got = nlRead(sock, &c, 1);
+  unsigned length = got > 0 ? 1 : 0;
   unsigned window = 0;  // the last four bytes, the newest lowest
   bool headerEnd = false;
   while (got >= 0 && !headerEnd) {
     got = nlRead(sock, &c, 1);
     if (got > 0) {
+      if (++length > HEADER_MOST) throw "InHttp: response header too long";
       window = window << 8 | static_cast<unsigned char>(c);
       headerEnd = window == 0x0D0A0D0Au;
     }

@@ -148,6 +148,15 @@ TEST(InOutNet, RefusedAndBadTargetsThrowAndLeaveNoSocketOpen) {
   EXPECT_EQ(thrownMessage([&] { InOutNet("127.0.0.1", 70000, true); }), "InOutNet: port out of range");
   EXPECT_EQ(thrownMessage([&] { InHttp(("127.0.0.1/" + std::string(4100, 'p')).c_str()); }),
             "InHttp: request too long");
+  {
+    Peer endless([](int fd) {  // header lines for as long as the client listens
+      const std::string line = "X-Filler: 0123456789\r\n";
+      while (send(fd, line.data(), line.size(), MSG_NOSIGNAL) > 0) {
+      }
+    });
+    EXPECT_EQ(thrownMessage([&] { InHttp(("127.0.0.1:" + std::to_string(endless.port)).c_str()); }),
+              "InHttp: response header too long");
+  }
   EXPECT_EQ(openFds(), before);
 }
 
