@@ -6,8 +6,9 @@
 class GarbageCollector {
 public:
   GarbageCollector();
-  // Throws when the object still has users: deleting it would pull it from
-  // under them.
+  // Leaves the registry, so that an object its owner deletes is not deleted
+  // again by the next update. Throws when the object still has users: deleting
+  // it pulls it from under them.
   virtual ~GarbageCollector() noexcept(false);
   GarbageCollector(const GarbageCollector&) = delete;
   GarbageCollector& operator=(const GarbageCollector&) = delete;

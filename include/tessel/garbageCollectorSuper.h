@@ -11,6 +11,8 @@ public:
   static GarbageCollectorSuper* I();
 
   void add(GarbageCollector* ob);
+  // Takes a deleted object out of the list; nothing when it is not there.
+  void remove(GarbageCollector* ob);
   // An entry moved into a freed slot waits for the next update.
   void update();
   unsigned getNum() const;
@@ -22,5 +24,11 @@ private:
   GarbageCollectorSuper() = default;
   ~GarbageCollectorSuper() = default;  // frees the list, never the objects
 
+  // Fills slot i with the last entry.
+  void removeAt(unsigned i);
+
   Array<GarbageCollector*> list;
+  // The object update is deleting, already out of the list: its destructor's
+  // remove need not search for it.
+  GarbageCollector* collecting = nullptr;
 };

@@ -11,6 +11,8 @@ GarbageCollector::GarbageCollector()
 }
 
 GarbageCollector::~GarbageCollector() noexcept(false) {
+  // First: the memory goes even when the check below throws.
+  GarbageCollectorSuper::I()->remove(this);
   if (usersCount != 0) throw "deleting GarbageCollector used by somebody";
 }
 

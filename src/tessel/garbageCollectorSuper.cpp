@@ -12,15 +12,30 @@ void GarbageCollectorSuper::add(GarbageCollector* ob) {
   ++list.num;
 }
 
+void GarbageCollectorSuper::remove(GarbageCollector* ob) {
+  if (ob == collecting) return;
+  for (unsigned i = list.num; i-- > 0;)
+    if (list[i] == ob) {
+      removeAt(i);
+      return;
+    }
+}
+
+void GarbageCollectorSuper::removeAt(unsigned i) {
+  list[i] = list[list.num - 1];
+  --list.num;
+}
+
 void GarbageCollectorSuper::update() {
   for (unsigned i = 0; i < list.num; ++i) {
     GarbageCollector* ob = list[i];
     if (ob->getUsersCount() != 0) continue;
     // Out of the list before the delete, so that nothing the destructor does
     // (it may make or register objects) sees a dangling entry.
-    list[i] = list[list.num - 1];
-    --list.num;
+    removeAt(i);
+    collecting = ob;
     delete ob;
+    collecting = nullptr;
   }
 }
 
