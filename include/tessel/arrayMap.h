@@ -15,7 +15,8 @@ public:
 
   ~ArrayMap() { clear(); }
 
-  // Forgets every entry; the storage stays for the next ones.
+  // Forgets every entry; the storage stays for the next ones, which start from
+  // a default value.
   void clear() {
     for (unsigned i = 0; i < key.num; ++i) delete[] key[i];
     key.num = 0;
@@ -33,7 +34,7 @@ public:
     memcpy(copy, k, len);
     key[n] = copy;
     key.num = n + 1;
-    val[n];  // grows the storage so the slot exists
+    val[n] = T();  // a slot that clear freed still holds its old value
     val.num = n + 1;
   }
 

@@ -62,5 +62,7 @@ TEST(ArrayMap, LooksUpCaseSensitivelyFindsTheFirstDuplicateWalksInOrder) {
   int seen = 0;
   for (m.reset(); !m.currentAtEnd(); m.next()) seen = seen * 10 + m.current();
   EXPECT_EQ(seen, 371);
+  m.clear();
+  EXPECT_EQ(m["y"], 0);  // not the value the slot held before
   static_assert(!std::is_copy_constructible<ArrayMap<int>>::value, "keys would be freed twice");
 }
