@@ -135,7 +135,7 @@ void setCurrentModule(Mod* module) { mod = module; }
 bool paused() { return bPause; }
 
 void readSettings(const char* name, bool& niceTex, int& width, int& height, bool& fullscreen) {
-  std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(name, "r"), std::fclose);
+  std::unique_ptr<FILE, int (*)(FILE*)> file(Tessel::openFile(name, "r"), std::fclose);
   if (!file) return;
   std::string word;
   niceTex = Tessel::readWord(file.get(), word, 255) && startsWith(word, 'n');

@@ -21,6 +21,7 @@ public:
   void draw2d() override;
 
   unsigned lineCount() const { return lines.num; }
+  const std::string& lineText(unsigned i) const { return lines[i]; }
 
 private:
   ModTxtShow();

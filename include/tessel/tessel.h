@@ -13,6 +13,9 @@ public:
   static unsigned long fileSize(FILE* hand);
   // Whether name is a regular file that can be opened for binary reading.
   static bool is_file(const char* name);
+  // fopen for files only: a folder, which opens for reading here, gives null
+  // with errno EISDIR, as it does when opened for writing.
+  static FILE* openFile(const char* name, const char* mode);
   // Digits with at most one '.'; no sign, no exponent, not empty.
   static bool is_numeric(const char* text);
   // Copies all of in, from its start, to out's current position.

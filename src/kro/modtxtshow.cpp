@@ -25,14 +25,15 @@ ModTxtShow::ModTxtShow() { ProofOb scope("ModTxtShow::ModTxtShow()"); }
 
 ModTxtShow::~ModTxtShow() { ProofOb scope("ModTxtShow::~ModTxtShow()"); }
 
-// A file ending with a line feed has one more, empty line; an empty file has one empty line.
+// A file ending with a line feed has one more, empty line; an empty file has one
+// empty line. Lines ending in a carriage return and a line feed show without it.
 void ModTxtShow::loadTxt() {
   ProofOb scope("ModTxtShow::loadTxt()");
   lines.num = 0;
-  std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(filename, "r"), std::fclose);
+  std::unique_ptr<FILE, int (*)(FILE*)> file(Tessel::openFile(filename, "r"), std::fclose);
   if (!file) throw "can not open file";
   do {
-    lines[lines.num] = Tessel2::getline(file.get());
+    lines[lines.num] = Tessel2::getTextLine(file.get());
     ++lines.num;
   } while (!std::feof(file.get()) && !std::ferror(file.get()));
 }

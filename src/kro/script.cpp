@@ -1,5 +1,6 @@
 #include <kro/cfr.h>
 #include <kro/script.h>
+#include <tessel/tessel2.h>
 
 #include <climits>
 #include <cstdio>
@@ -17,25 +18,19 @@ Script::~Script() {
   for (unsigned i = 1; i < lines.num; ++i) delete[] lines[i];
 }
 
-// Text mode: a carriage return before a line feed stays part of the line. A file
-// that ends with a line feed has one more, empty line after it.
+// Text lines: a carriage return before a line feed is part of the line end. A
+// file that ends with a line feed has one more, empty line after it. A folder
+// is no script: it gives no lines, as a missing file does.
 void Script::load(const char* file) {
-  std::unique_ptr<FILE, int (*)(FILE*)> hand(std::fopen(file, "r"), std::fclose);
+  std::unique_ptr<FILE, int (*)(FILE*)> hand(Tessel::openFile(file, "r"), std::fclose);
   if (!hand) return;
-  std::string line;
-  for (;;) {
-    const int c = std::fgetc(hand.get());
-    if (c != '\n' && c != EOF) {
-      line += char(c);
-      continue;
-    }
+  do {
+    const std::string line = Tessel2::getTextLine(hand.get());
     char* copy = new char[line.size() + 1];
     std::memcpy(copy, line.c_str(), line.size() + 1);
     lines[lines.num] = copy;
     ++lines.num;
-    line.clear();
-    if (c == EOF) break;
-  }
+  } while (!std::feof(hand.get()) && !std::ferror(hand.get()));
 }
 
 void Script::fungoto(int lineNr) {

@@ -1,11 +1,13 @@
 #include <tessel/inOutFile.h>
 
+#include <tessel/tessel.h>
+
 #include <cstring>
 
 InOutFile::InOutFile(const char* name, const char* mode) : InOut(true), hand(nullptr), forReading(true) {
   if (!name || !*name || !mode || !*mode) throw "InOutFile: empty file name or mode";
   forReading = mode[0] == 'r' || std::strchr(mode, '+');
-  hand = fopen(name, mode);
+  hand = Tessel::openFile(name, mode);
   if (!hand) throw "can not open file";
 }
 

@@ -4,6 +4,7 @@
 
 #include <cassert>
 #include <cctype>
+#include <cerrno>
 #include <cstring>
 #include <memory>
 
@@ -25,12 +26,19 @@ unsigned long Tessel::fileSize(FILE* hand) {
   return static_cast<unsigned long>(size);
 }
 
-bool Tessel::is_file(const char* name) {
-  std::unique_ptr<FILE, FileCloser> hand(fopen(name, "rb"));
-  if (!hand) return false;
-  // A folder opens for reading here but is no file to read.
+bool Tessel::is_file(const char* name) { return std::unique_ptr<FILE, FileCloser>(openFile(name, "rb")) != nullptr; }
+
+FILE* Tessel::openFile(const char* name, const char* mode) {
+  std::unique_ptr<FILE, FileCloser> hand(fopen(name, mode));
+  if (!hand) return nullptr;
   struct stat info;
-  return fstat(fileno(hand.get()), &info) == 0 && !S_ISDIR(info.st_mode);
+  if (fstat(fileno(hand.get()), &info) != 0) return nullptr;
+  if (S_ISDIR(info.st_mode)) {
+    hand.reset();
+    errno = EISDIR;
+    return nullptr;
+  }
+  return hand.release();
 }
 
 bool Tessel::is_numeric(const char* text) {

@@ -20,6 +20,14 @@ std::string Tessel2::getline(FILE* hand) {
   return line;
 }
 
+std::string Tessel2::getTextLine(FILE* hand) {
+  std::string line;
+  int c;
+  while ((c = fgetc(hand)) != EOF && c != '\n') line += char(c);
+  if (c == '\n' && !line.empty() && line.back() == '\r') line.pop_back();
+  return line;
+}
+
 std::string Tessel2::strtr(std::string subject, std::string search, std::string replacement) {
   // An empty search would match everywhere without ever advancing.
   if (search.empty()) return subject;
@@ -43,7 +51,7 @@ std::string Tessel2::strtolower(std::string text) {
 }
 
 std::string Tessel2::file_get_contents(std::string name) {
-  std::unique_ptr<FILE, FileCloser> hand(fopen(name.c_str(), "r"));
+  std::unique_ptr<FILE, FileCloser> hand(openFile(name.c_str(), "r"));
   if (!hand) throw "file_get_contents() - can not open file for read";
   std::string text;
   char block[4096];

@@ -89,7 +89,7 @@ bool Var::isset(const char* name) { return global.isKey(name); }
 
 void Var::loadGlobal(const char* fileName) {
   log("Var::loadGlobal");
-  std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(fileName, "r"), std::fclose);
+  std::unique_ptr<FILE, int (*)(FILE*)> file(Tessel::openFile(fileName, "r"), std::fclose);
   if (!file) throw "Var::loadGlobal can not read file";
   std::string name, text;
   while (Tessel::readWord(file.get(), name, WORD_MAX) && Tessel::readWord(file.get(), text, WORD_MAX)) get(name.c_str()) = text;

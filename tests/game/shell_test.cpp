@@ -129,6 +129,11 @@ TEST_F(Shell, SettingsFileWordsAndNumbers) {
   EXPECT_EQ(std::string(Cfr::I()->lineText(0)), "data/conf.txt: window height not in 1..16384, kept 600");
   EXPECT_EQ(read("n 0 16385 w"), S(true, 640, 600, false));
   EXPECT_EQ(read("n +1 16384 w"), S(true, 1, 16384, false));
+  EXPECT_EQ(read("fast\r\n800\r\n600\r\nfull\r\n"), S(false, 800, 600, true));  // written on Windows
+  std::filesystem::remove("data/conf.txt");
+  std::filesystem::create_directory("data/conf.txt");  // a folder is no settings file: nothing changes
+  readSettings("data/conf.txt", nice, w, h, full);
+  EXPECT_EQ(std::make_tuple(nice, w, h, full), S(false, 800, 600, true));
 }
 
 }  // namespace

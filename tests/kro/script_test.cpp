@@ -27,13 +27,18 @@ TEST_F(Scripts, LinesRunInOrderAndAreLoggedFirst) {
             (Lines{"print a", "a ", "print b", "b ", "print c", "c "}));
   EXPECT_EQ(recent(2), (std::vector<std::pair<int, std::string>>{{1, "print c"}, {5, "c "}}));
   EXPECT_EQ(Script("data/a.kro").lineCount(), 3u);
-  writeFile("data/b.kro", "print long line\nx\n\r\n");
+  // A carriage return before a line feed ends the line with it; a lone one stays.
+  writeFile("data/b.kro", "print long line\r\nx\n\r\n\r");
   Script b("data/b.kro");
   ASSERT_EQ(b.lineCount(), 4u);
+  EXPECT_STREQ(b.lineText(1), "print long line");
   EXPECT_STREQ(b.lineText(2), "x");
-  EXPECT_STREQ(b.lineText(3), "\r");
-  EXPECT_STREQ(b.lineText(4), "");
+  EXPECT_STREQ(b.lineText(3), "");
+  EXPECT_STREQ(b.lineText(4), "\r");
   EXPECT_EQ(Script("data/none.kro").lineCount(), 0u);
+  const size_t before = logged().size();
+  console->runScirptFile("data");  // a folder is no script: nothing runs, nothing is said
+  EXPECT_EQ(logged().size(), before);
 }
 
 TEST_F(Scripts, CountingLoopWithGoto) {
@@ -64,7 +69,7 @@ TEST_F(Scripts, JumpsAndStopsEndTheScriptWhereTheySay) {
 }
 
 TEST_F(Scripts, ScriptsRunScriptsAndStopOnlyTheInnerOne) {
-  writeFile("data/inner.kro", "print in\nstop\nprint not");
+  writeFile("data/inner.kro", "print in\r\nstop\r\nprint not\r\n");  // saved on Windows
   const Lines log = runFile("data/outer.kro", "run data/inner.kro\nprint out");
   EXPECT_EQ(log, (Lines{"run data/inner.kro", "print in", "in ", "stop", "print out", "out "}));
   EXPECT_EQ(console->currentScript(), nullptr);

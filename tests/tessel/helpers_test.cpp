@@ -72,8 +72,9 @@ TEST_F(Helpers, FilesAreReadWhole) {
   std::string bytes("line\r\n\xFF\0end", 11);
   writeFile("data/f.txt", bytes);
   EXPECT_EQ(Tessel2::file_get_contents("data/f.txt"), bytes);
-  EXPECT_EQ(thrownMessage([] { Tessel2::file_get_contents("data/missing.txt"); }),
-            "file_get_contents() - can not open file for read");
+  for (const char* unreadable : {"data/missing.txt", "data"})
+    EXPECT_EQ(thrownMessage([&] { Tessel2::file_get_contents(unreadable); }),
+              "file_get_contents() - can not open file for read");
   EXPECT_TRUE(Tessel::is_file("data/f.txt"));
   EXPECT_FALSE(Tessel::is_file("data/missing.txt") || Tessel::is_file("data"));
 }

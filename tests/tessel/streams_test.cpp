@@ -76,7 +76,8 @@ TEST_F(Streams, ValuesRoundTripAsRawBytes) {
 }
 
 TEST_F(Streams, FailuresAreMessagesNotHangs) {
-  EXPECT_EQ(thrownMessage([] { InOutFile f("missing", "rb"); }), "can not open file");
+  for (const char* unreadable : {"missing", "data"})
+    EXPECT_EQ(thrownMessage([&] { InOutFile f(unreadable, "rb"); }), "can not open file");
   const char* bad[][2] = {{"", "rb"}, {nullptr, "rb"}, {"x", ""}};
   for (auto& c : bad)
     EXPECT_EQ(thrownMessage([&] { InOutFile f(c[0], c[1]); }), "InOutFile: empty file name or mode");

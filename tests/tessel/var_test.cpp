@@ -93,7 +93,8 @@ TEST_F(VarTest, LongWordsAreCutWithoutShiftingThePairs) {
 
 TEST_F(VarTest, MissingDefaultsFileThrowsAndKeepsTheMap) {
   Var::get("kept") = std::string("yes");
-  EXPECT_EQ(thrownMessage([] { Var::loadGlobal("data/none.txt"); }), "Var::loadGlobal can not read file");
+  for (const char* unreadable : {"data/none.txt", "data"})
+    EXPECT_EQ(thrownMessage([&] { Var::loadGlobal(unreadable); }), "Var::loadGlobal can not read file");
   EXPECT_EQ(Var::get("kept").toString(), "yes");
 }
 
