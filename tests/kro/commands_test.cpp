@@ -54,6 +54,8 @@ TEST_F(Commands, ForCountsBelowTheBound) {
   EXPECT_TRUE(run("for i from 3 to 0 step 0 do print a").empty());
   refused("for i to", "pleas enter some cmd");
   refused("for ab to 3 do print a", "item strlen must be 1");
+  Var::get("blank");
+  refused("for $blank to 3 do print a", "item strlen must be 1");  // a variable that gave nothing
   refused("for i", "pleas give unless 3 args");
   // A step that never reaches the bound is refused before anything runs.
   refused("for i to 3 step 0 do print a", "for step must be above 0 to reach the bound");
