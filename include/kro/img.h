@@ -13,6 +13,13 @@
 
 class Img {
 public:
+  // The most pixels a picture may have, in any shape: 4096 × 4096, 16 times the
+  // game's largest texture and twice a 4K screen, while every buffer that grows
+  // with a picture (its pixels, mask's copy) stays at 64 MiB. The constructor,
+  // resize and the file readers refuse more, so the writers never meet more,
+  // and whatever is written reads back.
+  static constexpr std::uint64_t MAX_PIXELS = std::uint64_t(4096) * 4096;
+
   // w·h pixels of transparent black; add_method 3.
   Img(std::uint32_t w, std::uint32_t h);
   // Prints "debug Img::Img(Img) copy data" on standard output.
@@ -116,7 +123,9 @@ private:
   // values beyond int are clamped.
   static int toInt(float v);
   void blend(std::size_t at, std::uint32_t colour);
-  // Zeroed pixels for nw·nh; throws when the picture could not be addressed.
+  // Whether nw × nh keeps within MAX_PIXELS.
+  static bool fits(std::uint32_t nw, std::uint32_t nh);
+  // Zeroed pixels for nw·nh; throws when the picture does not fit.
   static std::uint32_t* allocate(std::uint32_t nw, std::uint32_t nh);
   // Takes ownership of a pixel array of nw·nh.
   void replace(std::uint32_t nw, std::uint32_t nh, std::uint32_t* fresh);

@@ -11,10 +11,10 @@
 // A colour word read back as bytes must give R, G, B, A in this order.
 static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "Img stores 0xAABBGGRR words as R, G, B, A");
 
-namespace {
-
 // Every coordinate of a picture must fit an int.
-constexpr std::uint32_t MAX_SIDE = INT_MAX;
+static_assert(Img::MAX_PIXELS <= INT_MAX, "a side as long as the bound allows fits an int");
+
+namespace {
 
 std::uint32_t wrap(long long v, std::uint32_t size) {
   long long r = v % static_cast<long long>(size);
@@ -29,8 +29,14 @@ unsigned char clampByte(float v) {
 
 }  // namespace
 
+bool Img::fits(std::uint32_t nw, std::uint32_t nh) {
+  // An empty side counts as one, so that the other side alone keeps within the
+  // bound too. Two 32-bit factors cannot overflow 64 bits.
+  return std::uint64_t(std::max(nw, 1u)) * std::max(nh, 1u) <= MAX_PIXELS;
+}
+
 std::uint32_t* Img::allocate(std::uint32_t nw, std::uint32_t nh) {
-  if (nw > MAX_SIDE || nh > MAX_SIDE || (nw && nh > SIZE_MAX / 4 / nw)) throw "Img: picture too large";
+  if (!fits(nw, nh)) throw "Img: picture too large";
   return new std::uint32_t[std::size_t(nw) * nh]();
 }
 

@@ -16,9 +16,6 @@ struct FileCloser {
 };
 using File = std::unique_ptr<FILE, FileCloser>;
 
-// Largest side the readers accept.
-constexpr std::uint32_t MAX_READ_SIDE = 16384;
-
 void put16(unsigned char* at, std::uint32_t v) {
   at[0] = v & 0xFF;
   at[1] = (v >> 8) & 0xFF;
@@ -51,10 +48,13 @@ void finish(File& f, const char* failure) {
 
 }  // namespace
 
+// A row takes at most 3·w + 3 bytes, so no picture within the bound needs more
+// than 54 + 6·MAX_PIXELS bytes of file.
+static_assert(54 + 6 * Img::MAX_PIXELS <= 0xFFFFFFFFu, "every picture fits a BMP file's 32-bit size");
+
 void Img::save2bmp(const char* fileName) const {
   const std::uint64_t rowSize = (std::uint64_t(w) * 3 + 3) / 4 * 4;
   const std::uint64_t fileSize = 54 + rowSize * h;
-  if (fileSize > 0xFFFFFFFFu) throw "Img::save2bmp picture too large for a BMP file";
   File f(std::fopen(fileName, "wb"));
   if (!f) throw "Img::save2bmp can not open file";
   const char* failure = "Img::save2bmp can not write file";
@@ -104,8 +104,7 @@ void Img::load2bmp(FILE* file) {
   if (get32(head + 30) != 0) throw "Img::load2bmp() compressed BMP files can not be read";
   const std::int32_t width = std::int32_t(get32(head + 18)), height = std::int32_t(get32(head + 22));
   const long long rows = height < 0 ? -(long long)height : height;
-  if (width < 0 || std::uint32_t(width) > MAX_READ_SIDE || rows > MAX_READ_SIDE)
-    throw "Img::load2bmp() picture size out of range";
+  if (width < 0 || !fits(std::uint32_t(width), std::uint32_t(rows))) throw "Img::load2bmp() picture size out of range";
   if (std::uint64_t(offset) < 14 + std::uint64_t(infoSize)) throw "Img::load2bmp() unsupported BMP header";
   const std::uint32_t nw = std::uint32_t(width), nh = std::uint32_t(rows);
   const std::size_t rowBytes = std::size_t(nw) * 3, rowSize = (rowBytes + 3) / 4 * 4;
@@ -176,7 +175,7 @@ void Img::load2tga(FILE* file) {
     throw "Img::load2tga only uncompressed true-colour TGA files can be read";
   if (head[16] != 32) throw "Img::load2tga only 32-bit TGA files can be read";
   const std::uint32_t nw = get16(head + 12), nh = get16(head + 14);
-  if (nw > MAX_READ_SIDE || nh > MAX_READ_SIDE) throw "Img::load2tga picture size out of range";
+  if (!fits(nw, nh)) throw "Img::load2tga picture size out of range";
   // An image id and an unused colour map may come before the pixels.
   const std::uint32_t skip = head[0] + (head[1] ? get16(head + 5) * ((head[7] + 7u) / 8) : 0);
   const std::size_t rowSize = std::size_t(nw) * 4;

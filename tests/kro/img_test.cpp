@@ -62,7 +62,10 @@ TEST(Img, PixelsWrapAndStoreColoursAsRGBA) {
   EXPECT_EQ(thrownMessage([&] { empty.callf(0, 0); }), "Img: picture has no pixels");
   empty.move(1, 1);
   empty.smoth();
-  EXPECT_EQ(thrownMessage([] { Img huge(0x80000000u, 1); }), "Img: picture too large");
+  // One bound on the pixel count, 4096 × 4096, whatever the shape; the product
+  // is taken in 64 bits, and an empty picture's side is bounded too.
+  for (Size size : {Size{0x80000000u, 1}, {4096, 4097}, {65536, 65536}, {0x80000000u, 0}})
+    EXPECT_EQ(thrownMessage([&] { Img huge(size.first, size.second); }), "Img: picture too large") << size.first;
 }
 
 TEST(Img, CopyPrintsAndOwnsItsPixels) {
@@ -211,6 +214,7 @@ TEST(Img, MoveMaskGreyAndResize) {
   for (int y = 0; y < 3; ++y)
     for (int x = 0; x < 4; ++x) EXPECT_EQ(sized.get(x, y), x < 3 && y < 2 ? old.get(x, y) : 0u);
   sized.resize(2, 1);
+  EXPECT_EQ(thrownMessage([&] { sized.resize(4096, 4097); }), "Img: picture too large");
   EXPECT_EQ(sized.getWidth(), 2u);
   EXPECT_EQ(sized.get(1, 0), old.get(1, 0));
 }
@@ -317,6 +321,15 @@ TEST_F(ImgFiles, RoundTrips) {
   tga.load2tga("id.tga");
   EXPECT_EQ(tga.get(0, 0), 0x04010203u);
   EXPECT_EQ(tga.get(0, 1), 0x08050607u);
+  // A side of any length within the pixel bound reads back.
+  Img line = randomImg(20000, 1, 13);
+  line.save2bmp("line.bmp");
+  line.save2tga("line.tga");
+  tga.load2tga("line.tga");
+  EXPECT_EQ(bytes(tga), bytes(line));
+  bmp.load2bmp("line.bmp");
+  EXPECT_EQ(bmp.getWidth(), 20000u);
+  EXPECT_EQ(bmp.get(19999, 0), line.get(19999, 0) | 0xFF000000u);
   // A width above 16 bits keeps its true size in a BMP header; a TGA can't hold it.
   Img wide(70000, 1);
   wide.save2bmp("wide.bmp");
@@ -338,7 +351,10 @@ TEST_F(ImgFiles, ReadersRejectWhatTheyCannotReadAndKeepThePicture) {
       {patched(bmp, 10, "\x20"), "Img::load2bmp() unsupported BMP header"},
       {patched(bmp, 28, "\x20"), "Img::load2bmp() only 24-bit BMP files can be read"},
       {patched(bmp, 30, "\x01"), "Img::load2bmp() compressed BMP files can not be read"},
-      {patched(bmp, 18, std::string("\0\0\1\0", 4)), "Img::load2bmp() picture size out of range"},
+      {patched(bmp, 18, std::string("\1\0\x40\0", 4)), "Img::load2bmp() picture size out of range"},
+      {patched(bmp, 18, std::string("\0\0\x40\0", 4)), "Img::load2bmp() file too short"},  // at the bound
+      {patched(patched(bmp, 18, std::string("\0\0\1\0", 4)), 22, std::string("\0\0\1\0", 4)),
+       "Img::load2bmp() picture size out of range"},  // 2^32 pixels
       {patched(bmp, 22, "\xFF\xFF\xFF\x7F"), "Img::load2bmp() picture size out of range"},
       {patched(bmp, 10, "\xFF\xFF\xFF\xFF"), "Img::load2bmp() file too short"},
   };
@@ -348,7 +364,7 @@ TEST_F(ImgFiles, ReadersRejectWhatTheyCannotReadAndKeepThePicture) {
       {patched(tga, 2, "\x0A"), "Img::load2tga only uncompressed true-colour TGA files can be read"},
       {patched(tga, 1, "\x02"), "Img::load2tga only uncompressed true-colour TGA files can be read"},
       {patched(tga, 16, "\x18"), "Img::load2tga only 32-bit TGA files can be read"},
-      {patched(tga, 12, "\x01\x40"), "Img::load2tga picture size out of range"},
+      {patched(tga, 12, "\xFF\xFF\xFF\xFF"), "Img::load2tga picture size out of range"},
       {patched(tga, 0, "\xFF"), "Img::load2tga file too short"},
   };
   Img img = randomImg(2, 2, 15), before(img);
