@@ -5,7 +5,7 @@
 // as R, G, B, A. Operations whose names end in f take positions as fractions
 // of the picture (0 to 1). Float-to-integer conversions truncate toward zero.
 //
-// Errors are thrown as const char* messages.
+// Errors, memory running out included, are thrown as const char* messages.
 
 #include <cstddef>
 #include <cstdint>
@@ -125,6 +125,9 @@ private:
   void blend(std::size_t at, std::uint32_t colour);
   // Whether nw × nh keeps within MAX_PIXELS.
   static bool fits(std::uint32_t nw, std::uint32_t nh);
+  // Thrown by every operation whose buffers grow with the picture when the
+  // memory for them is not there, instead of a std::bad_alloc.
+  static constexpr const char* OUT_OF_MEMORY = "Img: out of memory";
   // Zeroed pixels for nw·nh; throws when the picture does not fit.
   static std::uint32_t* allocate(std::uint32_t nw, std::uint32_t nh);
   // Takes ownership of a pixel array of nw·nh.

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <vector>
 
 // A colour word read back as bytes must give R, G, B, A in this order.
@@ -37,7 +38,11 @@ bool Img::fits(std::uint32_t nw, std::uint32_t nh) {
 
 std::uint32_t* Img::allocate(std::uint32_t nw, std::uint32_t nh) {
   if (!fits(nw, nh)) throw "Img: picture too large";
-  return new std::uint32_t[std::size_t(nw) * nh]();
+  try {
+    return new std::uint32_t[std::size_t(nw) * nh]();
+  } catch (const std::bad_alloc&) {
+    throw OUT_OF_MEMORY;
+  }
 }
 
 Img::Img(std::uint32_t w, std::uint32_t h) : add_method(3), w(w), h(h), pixels(allocate(w, h)) {}
@@ -172,7 +177,7 @@ void Img::linetof(float x1f, float y1f, float x2f, float y2f, std::uint32_t colo
   lineto(fracX(x1f), fracY(y1f), fracX(x2f), fracY(y2f), colour);
 }
 
-void Img::fill(int x, int y, std::uint32_t colour) {
+void Img::fill(int x, int y, std::uint32_t colour) try {
   const std::size_t start = index(x, y);
   const std::uint32_t old = pixels[start];
   if (old == colour) return;
@@ -207,6 +212,8 @@ void Img::fill(int x, int y, std::uint32_t colour) {
       }
     }
   }
+} catch (const std::bad_alloc&) {
+  throw OUT_OF_MEMORY;
 }
 
 void Img::putcir(int cx, int cy, float r, std::uint32_t colour) {
@@ -290,7 +297,7 @@ void maskPixel(const unsigned char* src, unsigned char* out, std::uint32_t w, st
 
 }  // namespace
 
-void Img::mask(float mm, float zm, float pm, float mz, float zz, float pz, float mp, float zp, float pp) {
+void Img::mask(float mm, float zm, float pm, float mz, float zz, float pz, float mp, float zp, float pp) try {
   if (!w || !h) return;
   const float weight[9] = {mm, zm, pm, mz, zz, pz, mp, zp, pp};
   // A channel reads only its own old values, so all four are filtered in one
@@ -306,6 +313,8 @@ void Img::mask(float mm, float zm, float pm, float mz, float zz, float pz, float
       else maskPixel<false>(src, o, w, h, x, y, weight);
     }
   }
+} catch (const std::bad_alloc&) {
+  throw OUT_OF_MEMORY;
 }
 
 void Img::smoth() { mask(0.1f, 0.1f, 0.1f, 0.1f, 0.2f, 0.1f, 0.1f, 0.1f, 0.1f); }

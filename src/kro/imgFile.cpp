@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <memory>
+#include <new>
 #include <vector>
 
 namespace {
@@ -52,9 +53,11 @@ void finish(File& f, const char* failure) {
 // than 54 + 6·MAX_PIXELS bytes of file.
 static_assert(54 + 6 * Img::MAX_PIXELS <= 0xFFFFFFFFu, "every picture fits a BMP file's 32-bit size");
 
-void Img::save2bmp(const char* fileName) const {
+void Img::save2bmp(const char* fileName) const try {
   const std::uint64_t rowSize = (std::uint64_t(w) * 3 + 3) / 4 * 4;
   const std::uint64_t fileSize = 54 + rowSize * h;
+  // Before the file is opened: memory running out leaves no file behind.
+  std::vector<unsigned char> row(rowSize);
   File f(std::fopen(fileName, "wb"));
   if (!f) throw "Img::save2bmp can not open file";
   const char* failure = "Img::save2bmp can not write file";
@@ -71,7 +74,6 @@ void Img::save2bmp(const char* fileName) const {
   put32(head + 38, 2834);
   put32(head + 42, 2834);
   write(f.get(), head, sizeof head, failure);
-  std::vector<unsigned char> row(rowSize);
   const unsigned char* data = getData();
   for (std::uint32_t y = 0; y < h; ++y) {
     const unsigned char* p = data + std::size_t(y) * w * 4;
@@ -83,6 +85,8 @@ void Img::save2bmp(const char* fileName) const {
     write(f.get(), row.data(), row.size(), failure);
   }
   finish(f, failure);
+} catch (const std::bad_alloc&) {
+  throw OUT_OF_MEMORY;
 }
 
 void Img::load2bmp(const char* fileName) {
@@ -91,7 +95,7 @@ void Img::load2bmp(const char* fileName) {
   load2bmp(f.get());
 }
 
-void Img::load2bmp(FILE* file) {
+void Img::load2bmp(FILE* file) try {
   const long long size = remaining(file);
   if (size < 0) throw "Img::load2bmp() can not read file";
   unsigned char head[54];
@@ -112,9 +116,9 @@ void Img::load2bmp(FILE* file) {
   const std::uint64_t needed = std::uint64_t(offset) + (nh ? rowSize * (nh - 1) + rowBytes : 0);
   if (needed > std::uint64_t(size)) throw "Img::load2bmp() file too short";
   if (std::fseek(file, long(offset) - long(sizeof head), SEEK_CUR) != 0) throw "Img::load2bmp() file too short";
+  std::vector<unsigned char> row(rowSize);
   std::unique_ptr<std::uint32_t[]> fresh(allocate(nw, nh));
   unsigned char* data = reinterpret_cast<unsigned char*>(fresh.get());
-  std::vector<unsigned char> row(rowSize);
   for (std::uint32_t r = 0; r < nh; ++r) {
     const std::size_t want = r + 1 < nh ? rowSize : rowBytes;
     if (want && std::fread(row.data(), 1, want, file) != want) throw "Img::load2bmp() file too short";
@@ -129,10 +133,13 @@ void Img::load2bmp(FILE* file) {
     }
   }
   replace(nw, nh, fresh.release());
+} catch (const std::bad_alloc&) {
+  throw OUT_OF_MEMORY;
 }
 
-void Img::save2tga(const char* fileName) const {
+void Img::save2tga(const char* fileName) const try {
   if (w > 0xFFFF || h > 0xFFFF) throw "Img::save2tga picture too large for a TGA file";
+  std::vector<unsigned char> row(std::size_t(w) * 4);
   File f(std::fopen(fileName, "wb"));
   if (!f) throw "Img::save2tga can not open file";
   const char* failure = "Img::save2tga can not write file";
@@ -143,7 +150,6 @@ void Img::save2tga(const char* fileName) const {
   head[16] = 32;
   head[17] = 0x28;
   write(f.get(), head, sizeof head, failure);
-  std::vector<unsigned char> row(std::size_t(w) * 4);
   const unsigned char* data = getData();
   for (std::uint32_t y = 0; y < h; ++y) {
     const unsigned char* p = data + std::size_t(y) * w * 4;
@@ -158,6 +164,8 @@ void Img::save2tga(const char* fileName) const {
   static const char footer[26] = "\0\0\0\0\0\0\0\0TRUEVISION-XFILE.";
   write(f.get(), footer, sizeof footer, failure);
   finish(f, failure);
+} catch (const std::bad_alloc&) {
+  throw OUT_OF_MEMORY;
 }
 
 void Img::load2tga(const char* fileName) {
@@ -166,7 +174,7 @@ void Img::load2tga(const char* fileName) {
   load2tga(f.get());
 }
 
-void Img::load2tga(FILE* file) {
+void Img::load2tga(FILE* file) try {
   const long long size = remaining(file);
   if (size < 0) throw "Img::load2tga can not read file";
   unsigned char head[18];
@@ -181,9 +189,9 @@ void Img::load2tga(FILE* file) {
   const std::size_t rowSize = std::size_t(nw) * 4;
   if (sizeof head + skip + std::uint64_t(rowSize) * nh > std::uint64_t(size)) throw "Img::load2tga file too short";
   if (std::fseek(file, long(skip), SEEK_CUR) != 0) throw "Img::load2tga file too short";
+  std::vector<unsigned char> row(rowSize);
   std::unique_ptr<std::uint32_t[]> fresh(allocate(nw, nh));
   unsigned char* data = reinterpret_cast<unsigned char*>(fresh.get());
-  std::vector<unsigned char> row(rowSize);
   // Rows in stored order from y = 0, whatever the origin bits of byte 17 say:
   // the order our files have, and the one ImageMagick writes and reads too.
   for (std::uint32_t y = 0; y < nh; ++y) {
@@ -197,4 +205,6 @@ void Img::load2tga(FILE* file) {
     }
   }
   replace(nw, nh, fresh.release());
+} catch (const std::bad_alloc&) {
+  throw OUT_OF_MEMORY;
 }

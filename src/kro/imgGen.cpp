@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <new>
 #include <vector>
 
 namespace {
@@ -48,7 +49,7 @@ private:
 
 }  // namespace
 
-void Img::perlinNoise(int inum, int add2cn) {
+void Img::perlinNoise(int inum, int add2cn) try {
   if (inum < 0 || add2cn < 0 || inum + add2cn > MAX_NOISE_LEVELS) throw "Img::perlinNoise() grid size out of range";
   clear(0x00F0F0F0);
   const std::size_t N = std::size_t(1) << (inum + add2cn);
@@ -84,6 +85,8 @@ void Img::perlinNoise(int inum, int add2cn) {
     p[0] = p[1] = p[2] = p[3];
     p[3] = 255;
   }
+} catch (const std::bad_alloc&) {
+  throw OUT_OF_MEMORY;
 }
 
 void Img::ifs(int n, const float* const* maps, std::uint32_t colour, int count) {
@@ -109,7 +112,7 @@ void Img::sierpinskiTriangle() {
   ifs(3, maps, 0x10FF00FF, 0x4FFFF);
 }
 
-bool Img::cristal(int maxputnum, int maxputtrynum, std::uint32_t colour) {
+bool Img::cristal(int maxputnum, int maxputtrynum, std::uint32_t colour) try {
   static unsigned rounds = 0;  // shared by all calls: the progress line every 128 rounds
   const int maxSteps = int(16 * std::sqrt(double(w) * h));
   const unsigned char* data = getData();
@@ -150,6 +153,8 @@ bool Img::cristal(int maxputnum, int maxputtrynum, std::uint32_t colour) {
   }
   std::printf("\n");
   return put >= maxputnum;
+} catch (const std::bad_alloc&) {
+  throw OUT_OF_MEMORY;
 }
 
 void Img::texgenkd() {
@@ -200,7 +205,7 @@ void Img::texgencastf() {
   copyTiles(tile, false, 3);
 }
 
-void Img::texgenroad1() {
+void Img::texgenroad1() try {
   clear(0x80808000);
   for (std::uint32_t y = 0; y < h; ++y) {
     std::uint32_t* row = pixels + std::size_t(y) * w;
@@ -230,4 +235,6 @@ void Img::texgenroad1() {
   }
   for (int y : rows)
     for (int x : columns) get(x, y) = 0xF0F0F010;
+} catch (const std::bad_alloc&) {
+  throw OUT_OF_MEMORY;
 }

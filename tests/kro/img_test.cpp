@@ -8,12 +8,41 @@
 
 #include <climits>
 #include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <functional>
+#include <new>
 #include <random>
 #include <string>
 #include <utility>
 #include <vector>
 
+// While a test starves the program, allocations of failFrom bytes or more fail
+// as if memory had run out; smaller ones, and all others, go through.
+static std::size_t failFrom = SIZE_MAX;
+
+// Out of line, so that GCC does not take a replaced pair inlined for a mismatch.
+[[gnu::noinline]] void* operator new(std::size_t n) {
+  void* p = n < failFrom ? std::malloc(n ? n : 1) : nullptr;
+  if (!p) throw std::bad_alloc();
+  return p;
+}
+[[gnu::noinline]] void* operator new[](std::size_t n) { return operator new(n); }
+[[gnu::noinline]] void operator delete(void* p) noexcept { std::free(p); }
+[[gnu::noinline]] void operator delete[](void* p) noexcept { std::free(p); }
+[[gnu::noinline]] void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+[[gnu::noinline]] void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+
 namespace {
+
+// The message `body` threw while every allocation of `bytes` or more failed.
+template <typename F> std::string starved(std::size_t bytes, F&& body) {
+  struct Starve {
+    explicit Starve(std::size_t bytes) { failFrom = bytes; }
+    ~Starve() { failFrom = SIZE_MAX; }
+  } starve(bytes);
+  return thrownMessage(body);
+}
 
 // With `colours`, pixels come from a small palette so that fills find areas of equal colour.
 Img randomImg(unsigned w, unsigned h, unsigned seed, unsigned colours = 0) {
@@ -234,6 +263,18 @@ TEST(Img, PerlinNoiseFillsEveryPixelOfEveryOctave) {
   EXPECT_EQ(thrownMessage([] { Img(1, 1).perlinNoise(10, 3); }), "Img::perlinNoise() grid size out of range");
 }
 
+TEST(Img, RunningOutOfMemoryIsAMessage) {
+  // Each needs a buffer of 64 bytes or more: a copy's pixels, mask's copy, the
+  // fill's seeds (a comb of 32 teeth), the noise grid, cristal's counts, the
+  // road's rows.
+  Img img(64, 64);
+  for (int x = 1; x < 64; x += 2) img.get(x, 1) = 1;
+  const std::function<void()> ops[] = {[&] { Img copy(img); },          [&] { img.smoth(); },
+                                       [&] { img.fill(0, 0, 5); },      [&] { img.perlinNoise(3, 1); },
+                                       [&] { img.cristal(1, 1, 255); }, [&] { img.texgenroad1(); }};
+  for (const auto& op : ops) EXPECT_EQ(starved(64, op), "Img: out of memory") << &op - ops;
+}
+
 TEST(Img, SierpinskiTriangleLeavesItsHoles) {
   Img img(64, 64);
   std::srand(1);
@@ -330,6 +371,12 @@ TEST_F(ImgFiles, RoundTrips) {
   bmp.load2bmp("line.bmp");
   EXPECT_EQ(bmp.getWidth(), 20000u);
   EXPECT_EQ(bmp.get(19999, 0), line.get(19999, 0) | 0xFF000000u);
+  // Memory running out is a message: the picture is kept, no file is begun.
+  const std::function<void()> io[] = {[&] { line.save2bmp("no.bmp"); }, [&] { line.save2tga("no.tga"); },
+                                      [&] { bmp.load2bmp("line.bmp"); }, [&] { tga.load2tga("line.tga"); }};
+  for (const auto& op : io) EXPECT_EQ(starved(64, op), "Img: out of memory") << &op - io;
+  EXPECT_EQ(bytes(tga), bytes(line));
+  EXPECT_FALSE(std::filesystem::exists("no.bmp") || std::filesystem::exists("no.tga"));
   // A width above 16 bits keeps its true size in a BMP header; a TGA can't hold it.
   Img wide(70000, 1);
   wide.save2bmp("wide.bmp");
