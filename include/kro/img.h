@@ -14,10 +14,10 @@
 class Img {
 public:
   // The most pixels a picture may have, in any shape: 4096 × 4096, 16 times the
-  // game's largest texture and twice a 4K screen, while every buffer that grows
-  // with a picture (its pixels, mask's copy) stays at 64 MiB. The constructor,
-  // resize and the file readers refuse more, so the writers never meet more,
-  // and whatever is written reads back.
+  // game's largest texture and twice a 4K screen, while the buffers that grow
+  // with a picture (its pixels, mask's copy, cristal's counts: 4 bytes a pixel
+  // each) stay at 64 MiB. The constructor, resize and the file readers refuse
+  // more, so the writers never meet more, and whatever is written reads back.
   static constexpr std::uint64_t MAX_PIXELS = std::uint64_t(4096) * 4096;
 
   // w·h pixels of transparent black; add_method 3.

@@ -311,6 +311,9 @@ TEST(Img, CristalGrowsWhereWalkersTouchTheCrystal) {
   lonely.getA(3, 3) = 1;
   EXPECT_FALSE(lonely.cristal(1, 300, 0xFF0000FF));
   EXPECT_FALSE(Img(4, 4).cristal(1, 5, 0xFF0000FF));
+  // Its scratch space is 4 bytes a pixel: it runs where 5 are not to be had.
+  lonely.resize(64, 64);
+  EXPECT_EQ(starved(5 * 64 * 64, [&] { lonely.cristal(1, 1, 0xFF0000FF); }), "");
   testing::internal::GetCapturedStdout();
 }
 
