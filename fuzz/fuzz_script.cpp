@@ -1,6 +1,6 @@
 // Arbitrary bytes as a script file: read into lines, then run by the console.
-// The lines must be the file's, split at every line feed (a text line ends at
-// its first zero byte); the run, with its jumps, loops and nested runs, ends
+// The lines must be the file's, split at every line feed, a carriage return
+// before it included (a text line ends at its first zero byte); the run, with its jumps, loops and nested runs, ends
 // within a budget of lines, and nothing may crash or upset the sanitizers.
 #include <kro/cfr.h>
 #include <kro/script.h>
@@ -26,7 +26,8 @@ void checkLines(const std::string& text) {
     size_t end = text.find('\n', start);
     if (end == std::string::npos) end = text.size();
     if (nr > script.lineCount()) std::abort();  // a line lost
-    const std::string line = text.substr(start, end - start);
+    std::string line = text.substr(start, end - start);
+    if (end < text.size() && !line.empty() && line.back() == '\r') line.pop_back();
     if (std::strcmp(script.lineText(nr), line.c_str()) != 0) std::abort();
     if (end == text.size()) break;
     start = end + 1;
