@@ -17,6 +17,11 @@ public:
   // sizeToLoad: the bytes of this object in the binary form, 0 for up to the
   // end of the file. The text forms ignore it.
   void load(FILE* hand, unsigned sizeToLoad);
+  // Writes name + ".tmp", puts it on the disk and renames it over name, so
+  // that a save that fails or is cut short leaves the old file as it was. A
+  // name that is there but no regular file (a device, a pipe) is written as
+  // it is. When it throws, errno holds the system's reason, or 0 when the
+  // failure was the object's own.
   void save(const char* name);
   void save(FILE* hand);
 
@@ -49,6 +54,7 @@ private:
   void singleVarDataLoad(void* var, int varType, unsigned varSize);
   void singleVarDataSave(void* var, int varType, unsigned varSize);
 
+  void saveInPlace(const char* name);
   void loadChunks(unsigned sizeToLoad);
   void loadTags();
   void saveTagged(unsigned chunkID, void* var, int varType, unsigned varSize);

@@ -3,7 +3,13 @@
 #include <tessel/chunksave.h>
 #include <tessel/proof.h>
 
+#include <cerrno>
 #include <memory>
+#include <string>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 // Binary values are read and written in memory order, which must be the
 // file's little-endian order.
@@ -18,12 +24,86 @@ enum VarType { RAW = 0, NESTED = 1, INTEGER = 2, FLOAT = 3 };
 
 const char* const PAST_END = "Serializable::load - chunk past the end of the file or of its parent chunk";
 const char* const VALUE_NOT_CLOSED = "value not followed by its closing XML tag";
+const char* const CANNOT_OPEN = "Serializable::save - can not open file";
 const char* const CANNOT_WRITE = "Serializable::save - can not write file";
+const char* const CANNOT_REPLACE = "Serializable::save - can not replace file";
 
 struct FileCloser {
   void operator()(FILE* f) const { fclose(f); }
 };
 using File = std::unique_ptr<FILE, FileCloser>;
+
+// A full disk shows only when the buffer goes out; it must not pass for success.
+void flushOut(FILE* file, bool durable) {
+  if (fflush(file) != 0 || ferror(file)) throw CANNOT_WRITE;
+  if (durable && fsync(fileno(file)) != 0) throw CANNOT_WRITE;
+}
+
+// Makes a rename durable: the folder's entry is on disk when this returns.
+// A folder that cannot be synced leaves the rename done, only less certain.
+void syncFolderOf(const std::string& name) {
+  const size_t slash = name.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : name.substr(0, slash);
+  const int handle = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+  if (handle < 0) return;
+  fsync(handle);
+  close(handle);
+}
+
+// The new content of a file, written beside it and put in its place only once
+// it is complete and on the disk: until then the old file stays byte for byte.
+// A replacement that does not commit removes its temporary, and nothing that
+// was in the temporary's way when it could not be made.
+class Replacement {
+public:
+  explicit Replacement(const char* name) : name(name), temporary(this->name + ".tmp") {
+    file.reset(fopen(temporary.c_str(), "wb"));
+    if (!file) throw CANNOT_OPEN;
+  }
+  ~Replacement() {
+    if (!pending) return;
+    const int cause = errno;  // the caller reports the failure that led here
+    file.reset();
+    remove(temporary.c_str());
+    errno = cause;
+  }
+  Replacement(const Replacement&) = delete;
+  Replacement& operator=(const Replacement&) = delete;
+
+  FILE* hand() const { return file.get(); }
+
+  void commit() {
+    flushOut(file.get(), true);
+    if (fclose(file.release()) != 0) throw CANNOT_WRITE;
+    if (rename(temporary.c_str(), name.c_str()) != 0) throw CANNOT_REPLACE;
+    pending = false;
+    syncFolderOf(name);
+  }
+
+private:
+  std::string name;
+  std::string temporary;
+  File file;
+  bool pending = true;
+};
+
+// Runs a save into an open file: what it throws is the object's own failure,
+// and errno must not offer a stale reason for it.
+template <typename Save> void ownFailures(Save save) {
+  try {
+    save();
+  } catch (...) {
+    errno = 0;
+    throw;
+  }
+}
+
+// Only a regular file can be swapped for a new one; a device, a pipe or a
+// folder is opened as it is, and refuses or takes the bytes as it always did.
+bool replaceable(const char* name) {
+  struct stat info;
+  return stat(name, &info) != 0 || S_ISREG(info.st_mode);
+}
 
 // A save that throws must not leave every later text file indented deeper.
 class DepthScope {
@@ -101,11 +181,20 @@ void Serializable::load(FILE* hand, unsigned sizeToLoad) {
 }
 
 void Serializable::save(const char* name) {
+  if (!replaceable(name)) {
+    saveInPlace(name);
+    return;
+  }
+  Replacement next(name);
+  ownFailures([&] { save(next.hand()); });
+  next.commit();
+}
+
+void Serializable::saveInPlace(const char* name) {
   File file(fopen(name, "wb"));
-  if (!file) throw "Serializable::save - can not open file";
-  save(file.get());
-  // A full disk shows only when the buffer goes out; it must not pass for success.
-  if (fflush(file.get()) != 0 || ferror(file.get())) throw CANNOT_WRITE;
+  if (!file) throw CANNOT_OPEN;
+  ownFailures([&] { save(file.get()); });
+  flushOut(file.get(), false);
   if (fclose(file.release()) != 0) throw CANNOT_WRITE;
 }
 

@@ -166,6 +166,7 @@ TEST_F(Chunk, FailuresCloseTheFileAndLeaveLaterSavesIntact) {
   Holder h;
   fillExample(h);
   EXPECT_EQ(loadBytes(h, "not a tag"), "thats not XML tag");
+  writeFile("data/out.dat", "old");
   Serializable::fileType = 'q';
   EXPECT_EQ(thrownMessage([&] { h.save("data/out.dat"); }), "wrong fileType");
   EXPECT_EQ(thrownMessage([&] { h.load("data/in.dat"); }), "Serializable::load() - unknow fileType in");
@@ -173,6 +174,10 @@ TEST_F(Chunk, FailuresCloseTheFileAndLeaveLaterSavesIntact) {
   HoldsFailing failing;
   EXPECT_EQ(thrownMessage([&] { failing.save("data/out.dat"); }), "boom");
   EXPECT_EQ(openFiles(), before);
+  // A save that fails, before its first byte or halfway, leaves the file it
+  // was to replace as it was, and no temporary beside it.
+  EXPECT_EQ(readFile("data/out.dat"), "old");
+  EXPECT_FALSE(std::filesystem::exists("data/out.dat.tmp"));
   // The failed nested save left the indentation as it was.
   EXPECT_EQ(saved(h), EXAMPLE_TEXT);
 
