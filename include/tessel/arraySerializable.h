@@ -128,7 +128,10 @@ template <typename K>
 template <typename Bind>
 void ArraySerializableType<K>::describe(ArraySerializable<K>* a, Bind bind) {
   const char act = a->getChunkCurrentAct();
-  if (act == 'S' || a->getChunkCurrentChunk() == NUM_ID) {
+  // The bare form has no ids to tell the count from an element: a load reads
+  // what a save writes, the count and then every element, in one call.
+  const bool bare = Serializable::fileType == 't';
+  if (act == 'S' || bare || a->getChunkCurrentChunk() == NUM_ID) {
     // Checked before anything is written or grown, so that a damaged count
     // cannot make a load allocate gigabytes, and a load keeps the old count.
     if (act == 'S' && a->num > MAX_ELEMENTS) throw "ArraySerializable - more than 65536 elements";
@@ -137,9 +140,9 @@ void ArraySerializableType<K>::describe(ArraySerializable<K>* a, Bind bind) {
     if (count > MAX_ELEMENTS) throw "ArraySerializable - more than 65536 elements";
     a->num = count;
     a->resize2(count + 1);
-    if (act == 'L') return;
+    if (act == 'L' && !bare) return;
   }
-  if (act == 'L' && Serializable::fileType != 't') {
+  if (act == 'L' && !bare) {
     // A chunk fills at most the element its id names: go there directly
     // instead of offering it to every element.
     unsigned i;
