@@ -11,9 +11,6 @@
 #include <memory>
 #include <string>
 
-#include <fcntl.h>
-#include <unistd.h>
-
 ModTopList* ModTopList::I() {
   ProofOb scope("ModTopList::I()");
   static ModTopList* const instance = new ModTopList;
@@ -53,46 +50,19 @@ void ModTopList::loadFile() {
 
 namespace {
 
-// The reason of the last failed call; a write error can come without errno.
-std::string systemError() { return errno ? std::strerror(errno) : "write error"; }
-
-// Makes the rename itself durable: the folder's entry is on disk when this returns.
-void syncFolder(const char* folder) {
-  const int handle = open(folder, O_RDONLY | O_DIRECTORY);
-  if (handle < 0) return;
-  fsync(handle);
-  close(handle);
+// A save's message with the system's reason, when it gave one.
+std::string withReason(const char* message) {
+  return errno ? std::string(message) + " (" + std::strerror(errno) + ")" : std::string(message);
 }
 
 }  // namespace
 
 void ModTopList::saveFile() {
-  const std::string temporary = std::string(fileName()) + ".tmp";
-  std::string failure;
-  errno = 0;
-  std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(temporary.c_str(), "wb"), std::fclose);
-  if (!file) {
-    failure = systemError();
-  } else {
-    try {
-      save(file.get());
-      if (std::fflush(file.get()) != 0 || std::ferror(file.get()) || fsync(fileno(file.get())) != 0)
-        failure = systemError();
-    } catch (const char* message) {
-      failure = message;
-    }
-    if (std::fclose(file.release()) != 0 && failure.empty()) failure = systemError();
-    if (!failure.empty()) std::remove(temporary.c_str());  // only what this save created
+  try {
+    save(fileName());
+  } catch (const char* message) {
+    logError(std::string("can not save ") + fileName() + ": " + withReason(message) + "; the old list stays");
   }
-  if (failure.empty() && std::rename(temporary.c_str(), fileName()) != 0) {
-    failure = systemError();
-    std::remove(temporary.c_str());
-  }
-  if (failure.empty()) {
-    syncFolder("data");
-    return;
-  }
-  logError(std::string("can not save ") + fileName() + ": " + failure + "; the old list stays");
 }
 
 void ModTopList::add(unsigned s) {

@@ -29,8 +29,9 @@ public:
 private:
   ModTopList();
   ~ModTopList() override;
-  // Writes beside the list and renames over it, so that the file is always
-  // the old list or the new one; a failure is logged and the old file stays.
+  // Through Serializable::save, which writes beside the list and renames
+  // over it: the file is always the old list or the new one. A failure is
+  // logged and the old file stays.
   void saveFile();
 
   TopListItem item[places];

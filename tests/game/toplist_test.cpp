@@ -77,6 +77,8 @@ TEST_F(TopList, AFailedSaveKeepsTheOldList) {
   EXPECT_EQ(readFile(ModTopList::fileName()), old);
   EXPECT_EQ(Cfr::I()->lineLevel(0), 3);
   EXPECT_NE(std::string(Cfr::I()->lineText(0)).find("the old list stays"), std::string::npos);
+  // What stood in the temporary's way was not the save's own: it stays.
+  EXPECT_TRUE(std::filesystem::is_directory("data/toplist.dat.tmp"));
 }
 
 }  // namespace
