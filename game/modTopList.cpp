@@ -11,6 +11,8 @@
 #include <memory>
 #include <string>
 
+#include <sys/stat.h>
+
 ModTopList* ModTopList::I() {
   ProofOb scope("ModTopList::I()");
   static ModTopList* const instance = new ModTopList;
@@ -28,41 +30,81 @@ namespace {
 
 void logError(const std::string& text) { Cfr::I()->echo(text.c_str(), 3); }
 
-}  // namespace
-
-void ModTopList::loadFile() {
-  for (TopListItem& entry : item) entry = TopListItem();
-  if (!is_file(fileName())) return;
-  try {
-    load(fileName());
-    sort();
-    return;
-  } catch (const char* message) {
-    logError(std::string("can not read ") + fileName() + ": " + message);
-  }
-  for (TopListItem& entry : item) entry = TopListItem();
-  const std::string aside = std::string(fileName()) + ".bad";
-  if (std::rename(fileName(), aside.c_str()) == 0)
-    logError("the unreadable top list is kept as " + aside);
-  else
-    logError("can not keep the unreadable top list aside: " + std::string(std::strerror(errno)));
-}
-
-namespace {
-
 // A save's message with the system's reason, when it gave one.
 std::string withReason(const char* message) {
   return errno ? std::string(message) + " (" + std::strerror(errno) + ")" : std::string(message);
 }
 
+// Whether anything is at name, a dangling link included; what cannot be
+// looked at counts as there, so that nothing unseen is overwritten.
+bool taken(const std::string& name) {
+  struct stat info;
+  return lstat(name.c_str(), &info) == 0 || errno != ENOENT;
+}
+
+// More damaged lists than this in one folder are not a player's doing.
+constexpr unsigned asideNames = 1000;
+
 }  // namespace
 
-void ModTopList::saveFile() {
+void ModTopList::loadFile() {
+  for (TopListItem& entry : item) entry = TopListItem();
+  fileUnread = false;
+  if (!taken(fileName())) return;  // no list yet
+  const std::string failure = readList();
+  if (failure.empty()) return;
+  logError(std::string("can not read ") + fileName() + ": " + failure);
+  for (TopListItem& entry : item) entry = TopListItem();
+  keepAside();
+}
+
+std::string ModTopList::readList() {
+  struct stat info;
+  if (stat(fileName(), &info) != 0) return std::strerror(errno);
+  // A folder would open and read as an empty list; a pipe would wait for a writer.
+  if (!S_ISREG(info.st_mode)) return "not a file";
+  std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(fileName(), "rb"), std::fclose);
+  if (!file) return std::strerror(errno);
   try {
-    save(fileName());
+    load(file.get(), 0);
   } catch (const char* message) {
-    logError(std::string("can not save ") + fileName() + ": " + withReason(message) + "; the old list stays");
+    return message;
   }
+  sort();
+  return "";
+}
+
+// The first free name of ".bad", ".bad.1", ".bad.2" ...: an earlier damaged
+// list is never overwritten, and the first keeps the name players know.
+void ModTopList::keepAside() {
+  const std::string base = std::string(fileName()) + ".bad";
+  std::string reason = "no free name up to " + base + "." + std::to_string(asideNames - 1);
+  for (unsigned n = 0; n < asideNames; ++n) {
+    const std::string aside = n ? base + "." + std::to_string(n) : base;
+    struct stat info;
+    if (lstat(aside.c_str(), &info) == 0) continue;  // an earlier one
+    if (errno == ENOENT && std::rename(fileName(), aside.c_str()) == 0) {
+      logError("the unreadable top list is kept as " + aside);
+      return;
+    }
+    reason = std::strerror(errno);
+    break;
+  }
+  fileUnread = true;
+  logError("can not keep the unreadable top list aside: " + reason + "; it will not be saved over");
+}
+
+void ModTopList::saveFile() {
+  std::string failure = "the file there could not be read";
+  if (!fileUnread) {
+    try {
+      save(fileName());
+      return;
+    } catch (const char* message) {
+      failure = withReason(message);
+    }
+  }
+  logError(std::string("can not save ") + fileName() + ": " + failure + "; the old list stays");
 }
 
 void ModTopList::add(unsigned s) {

@@ -8,6 +8,8 @@
 #include <kro/mod.h>
 #include <tessel/serializable.h>
 
+#include <string>
+
 class ModTopList : public Mod, public Serializable {
 public:
   static ModTopList* I();
@@ -22,7 +24,8 @@ public:
   void sort();
 
   // Reads the list afresh from its file, sorted; without a file it is empty.
-  // A file that cannot be read is logged and kept aside as ".bad".
+  // A file that cannot be read is logged and kept aside under a name of its
+  // own (".bad", ".bad.1", ...); one that cannot be moved is never saved over.
   void loadFile();
   const TopListItem& entry(unsigned i) const { return item[i]; }
 
@@ -33,10 +36,15 @@ private:
   // over it: the file is always the old list or the new one. A failure is
   // logged and the old file stays.
   void saveFile();
+  // "" when the file loaded, else why it did not.
+  std::string readList();
+  void keepAside();
 
   TopListItem item[places];
   bool newItem = false;
   // The prompt's buffer: four name bytes and its terminator.
   char newName[5] = {};
   unsigned newScore = 0;
+  // The file there could not be read nor moved aside: a save would lose it.
+  bool fileUnread = false;
 };

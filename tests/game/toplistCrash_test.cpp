@@ -1,12 +1,15 @@
-// The top list under faults: a program killed while it saves, and a save that
-// cannot be written. Each must leave a whole list in the file, the old or the new.
+// The top list under faults: a program killed while it saves, a save that
+// cannot be written, a list that cannot be read. Each must leave a whole list
+// in the file, the old or the new, and never lose one it could not read.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <grp.h>
 #include <sched.h>
 #include <signal.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -200,6 +203,50 @@ TEST_F(TopListCrash, ASaveOverTheFileSizeLimitKeepsTheOldList) {
   expectFailedSaveKeepsOldList(
       [] { return signal(SIGXFSZ, SIG_IGN) != SIG_ERR; }, [&] { return limit(512); },
       [&] { limit(RLIM_INFINITY); }, "File too large");
+}
+
+// Root reads and renames whatever the permissions say: a child that is root
+// becomes nobody, owner of the test folder, for whom they hold.
+bool asOrdinaryUser() {
+  if (geteuid() != 0) return true;
+  const uid_t nobody = 65534;
+  return chown(".", nobody, nobody) == 0 && chown("data", nobody, nobody) == 0 && setgroups(0, nullptr) == 0 &&
+         setgid(nobody) == 0 && setuid(nobody) == 0;
+}
+
+// A list without read permission is kept aside; where it cannot be moved, the
+// list refuses to save over it, even once the folder would allow that.
+TEST_F(TopListCrash, AListThatCannotBeReadIsNeverSavedOver) {
+  const std::string file = ModTopList::fileName(), aside = file + ".bad";
+  const auto line = [](unsigned record) { return std::string(Cfr::I()->lineText(record)); };
+  const int result = inChild([&] {
+    if (!asOrdinaryUser()) return false;
+    enterResult(5);
+    const std::string five = readFile(file);
+    chmod(file.c_str(), 0);
+    list->loadFile();
+    EXPECT_NE(line(1).find("Permission denied"), std::string::npos) << line(1);
+    EXPECT_TRUE(Cfr::I()->lineLevel(0) == 3 && line(0).find(aside) != std::string::npos) << line(0);
+    enterResult(6);
+    chmod(aside.c_str(), 0600);
+    EXPECT_EQ(readFile(aside), five);
+
+    const std::string six = readFile(file);
+    chmod(file.c_str(), 0);
+    chmod("data", 0555);
+    list->loadFile();
+    EXPECT_EQ(Cfr::I()->lineLevel(0), 3);
+    chmod("data", 0755);
+    enterResult(7);
+    EXPECT_EQ(Cfr::I()->lineLevel(0), 3);
+    EXPECT_NE(line(0).find("the old list stays"), std::string::npos) << line(0);
+    chmod(file.c_str(), 0600);
+    EXPECT_EQ(readFile(file), six);
+    EXPECT_FALSE(std::filesystem::exists(aside + ".1"));
+    return true;
+  });
+  if (result == skipped) GTEST_SKIP() << "root cannot become an ordinary user here";
+  EXPECT_EQ(result, 0) << "see the child's output above";
 }
 
 }  // namespace

@@ -59,14 +59,31 @@ TEST_F(TopList, AFourByteNameLoadsWhole) {
   EXPECT_EQ(list->entry(1).score, 20u);
 }
 
-TEST_F(TopList, AnUnreadableListIsKeptAsideAndTheGameGoesOn) {
-  const std::string junk = "<A_EN>\n\t<NAME>ab";
-  writeFile(ModTopList::fileName(), junk);
-  list->loadFile();
-  EXPECT_EQ(list->entry(0).score, 0u);
-  EXPECT_EQ(readFile("data/toplist.dat.bad"), junk);
-  EXPECT_FALSE(std::filesystem::exists(ModTopList::fileName()));
-  EXPECT_EQ(Cfr::I()->lineLevel(0), 3);
+// Each in turn where the list should be; none of them may be lost.
+TEST_F(TopList, EveryUnreadableListIsKeptAsideUnderItsOwnNameAndTheGameGoesOn) {
+  const std::string file = ModTopList::fileName();
+  // nullptr: a folder in its place, which no permission makes readable.
+  const std::pair<const char*, std::string> damaged[] = {
+      {"<A_EN>\n\t<NAME>ab", ".bad"}, {"<B_EN>", ".bad.1"}, {nullptr, ".bad.2"}};
+  for (const auto& [bytes, suffix] : damaged) {
+    if (bytes)
+      writeFile(file, bytes);
+    else
+      std::filesystem::create_directory(file);
+    list->loadFile();
+    EXPECT_EQ(list->entry(0).score, 0u) << suffix;
+    EXPECT_FALSE(std::filesystem::exists(file)) << suffix;
+    EXPECT_EQ(Cfr::I()->lineLevel(0), 3) << suffix;
+    EXPECT_NE(std::string(Cfr::I()->lineText(0)).find(file + suffix), std::string::npos) << suffix;
+    EXPECT_EQ(Cfr::I()->lineLevel(1), 3) << suffix;
+    EXPECT_EQ(std::string(Cfr::I()->lineText(1)).rfind("can not read " + file, 0), 0u) << suffix;
+  }
+  EXPECT_EQ(readFile(file + ".bad"), damaged[0].first);
+  EXPECT_EQ(readFile(file + ".bad.1"), damaged[1].first);
+  EXPECT_TRUE(std::filesystem::is_directory(file + ".bad.2"));
+  // With the damaged list out of the way, a new one is saved.
+  list->keydown('S');
+  EXPECT_EQ(readFile(file), expectedFile({}));
 }
 
 TEST_F(TopList, AFailedSaveKeepsTheOldList) {
