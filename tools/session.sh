@@ -15,7 +15,7 @@ session_start() {
     for _ in $(seq 250); do [[ -e /tmp/.X11-unix/X$n ]] && break; sleep 0.1; done
   fi
   cp -r "$root/data" "$work/data"
-  rm -f "$work/data/log.txt" "$work/data/toplist.dat" "$work/data/toplist.dat.bad"
+  rm -f "$work/data/log.txt" "$work/data/toplist.dat" "$work/data/toplist.dat".*
 }
 
 session_cleanup() {
