@@ -156,7 +156,7 @@ bool isKnownKind(int varType) { return varType >= RAW && varType <= FLOAT; }
 }  // namespace
 
 void Serializable::load(const char* name) {
-  File file(fopen(name, "rb"));
+  File file(openFile(name, "rb"));
   if (!file) throw "Serializable::load - can not open file";
   load(file.get(), 0);
 }

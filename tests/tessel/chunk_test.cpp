@@ -181,7 +181,8 @@ TEST_F(Chunk, FailuresCloseTheFileAndLeaveLaterSavesIntact) {
   // The failed nested save left the indentation as it was.
   EXPECT_EQ(saved(h), EXAMPLE_TEXT);
 
-  EXPECT_EQ(thrownMessage([&] { h.load("data/missing.dat"); }), "Serializable::load - can not open file");
+  for (const char* unreadable : {"data/missing.dat", "data"})
+    EXPECT_EQ(thrownMessage([&] { h.load(unreadable); }), "Serializable::load - can not open file");
   EXPECT_EQ(thrownMessage([&] { h.save("nofolder/out.dat"); }), "Serializable::save - can not open file");
   EXPECT_EQ(thrownMessage([&] { h.save("/dev/full"); }), "Serializable::save - can not write file");
   EXPECT_EQ(thrownMessage([&] { h.entry.loadSave(); }), "unknow action in Serializable::chunkLoadSave");
