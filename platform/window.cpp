@@ -12,6 +12,8 @@ namespace {
 
 SDL_Window* window = nullptr;
 SDL_GLContext context = nullptr;
+// Made with the window, freed with it: a click-to-hit game aims with a cross-hair.
+SDL_Cursor* crossHair = nullptr;
 // One SDL event can make several messages (typed text arrives byte by byte).
 std::deque<Message> pending;
 
@@ -135,19 +137,26 @@ bool openWindow(int width, int height, bool fullscreen, const char* title, std::
     return false;
   }
   SDL_GL_MakeCurrent(window, context);
+  // Without the cross-hair the game still plays, under the ordinary arrow.
+  crossHair = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_CROSSHAIR);
+  if (crossHair) SDL_SetCursor(crossHair);
   SDL_StartTextInput();
   return true;
 }
 
 void show() { SDL_ShowWindow(window); }
 
+bool crossHairShown() { return crossHair && SDL_GetCursor() == crossHair && SDL_ShowCursor(SDL_QUERY) == SDL_ENABLE; }
+
 void setTitle(const char* title) { SDL_SetWindowTitle(window, title); }
 
 void closeWindow() {
   if (context) SDL_GL_DeleteContext(context);
   if (window) SDL_DestroyWindow(window);
+  if (crossHair) SDL_FreeCursor(crossHair);
   context = nullptr;
   window = nullptr;
+  crossHair = nullptr;
   SDL_Quit();
 }
 

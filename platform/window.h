@@ -14,10 +14,13 @@ struct Message {
   int x = 0, y = 0;   // client pixels (mouse) or the new client size (Size)
 };
 
-// Opens the window (hidden until show()) with a double-buffered compatibility
-// context: 24 colour bits, 16 depth bits, 1 stencil bit. False with a reason.
+// Opens the window (hidden until show()) under the cross-hair cursor, with a
+// double-buffered compatibility context: 24 colour bits, 16 depth bits, 1 stencil
+// bit. False with a reason.
 bool openWindow(int width, int height, bool fullscreen, const char* title, std::string& error);
 void show();
+// Whether the pointer over the window is the cross-hair, as it is from openWindow on.
+bool crossHairShown();
 void setTitle(const char* title);
 void closeWindow();
 

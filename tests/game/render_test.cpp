@@ -149,6 +149,9 @@ TEST_F(Render, TextPagesDrawTheirLinesOverThePictureOrOnBlack) {
   EXPECT_EQ(pixel(5, 250)[2], 0);
 }
 
+// A click-to-hit game aims with the cross-hair, not the ordinary arrow.
+TEST_F(Render, ThePointerOverTheWindowIsTheCrossHair) { EXPECT_TRUE(platform::crossHairShown()); }
+
 TEST(Platform, TheWindowAndEventsAreSdl2s) {
   // The image library's OpenGL layer brings SDL 1.2 into the process too.
   EXPECT_EQ(platform::linkedSdlMajorVersion(), 2);
