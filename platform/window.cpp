@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
@@ -78,6 +79,28 @@ void translate(const SDL_Event& e) {
   }
 }
 
+// The display mode of exactly width x height on the display that holds the
+// window's corner (0, 0); false when that display offers none. The colour depth
+// is the display's own: X servers and compositors do not change it.
+bool exactMode(int width, int height, SDL_DisplayMode& mode) {
+  const SDL_Point corner = {0, 0};
+  const int display = std::max(SDL_GetPointDisplayIndex(&corner), 0);
+  for (int i = 0, n = SDL_GetNumDisplayModes(display); i < n; ++i)
+    if (SDL_GetDisplayMode(display, i, &mode) == 0 && mode.w == width && mode.h == height) return true;
+  return false;
+}
+
+// SDL switches the display when a full-screen window is shown and keeps quiet
+// when that fails, falling back to the closest mode: so the window is shown here
+// and the mode its display ends in is checked.
+bool switchDisplay(const SDL_DisplayMode& mode) {
+  if (SDL_SetWindowDisplayMode(window, &mode) != 0) return false;
+  SDL_ShowWindow(window);
+  const int display = SDL_GetWindowDisplayIndex(window);
+  SDL_DisplayMode now;
+  return display >= 0 && SDL_GetCurrentDisplayMode(display, &now) == 0 && now.w == mode.w && now.h == mode.h;
+}
+
 }  // namespace
 
 unsigned virtualKey(int sdl) {
@@ -117,6 +140,11 @@ bool openWindow(int width, int height, bool fullscreen, const char* title, std::
   SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
   SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
   SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 1);
+  SDL_DisplayMode mode = {};
+  if (fullscreen && !exactMode(width, height, mode)) {
+    error = "cannot set fullscreen";
+    return false;
+  }
   Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE;
   if (fullscreen) flags |= SDL_WINDOW_FULLSCREEN;
   window = SDL_CreateWindow(title, 0, 0, width, height, flags);
@@ -124,12 +152,11 @@ bool openWindow(int width, int height, bool fullscreen, const char* title, std::
     error = fullscreen ? "cannot set fullscreen" : std::string("cannot create the window: ") + SDL_GetError();
     return false;
   }
-  if (fullscreen) {
-    SDL_DisplayMode mode = {SDL_PIXELFORMAT_RGB565, width, height, 0, nullptr};
-    if (SDL_SetWindowDisplayMode(window, &mode) != 0) {
-      error = "cannot set fullscreen";
-      return false;
-    }
+  if (fullscreen && !switchDisplay(mode)) {
+    SDL_DestroyWindow(window);  // the desktop's mode comes back with it
+    window = nullptr;
+    error = "cannot set fullscreen";
+    return false;
   }
   context = SDL_GL_CreateContext(window);
   if (!context) {

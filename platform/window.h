@@ -16,7 +16,9 @@ struct Message {
 
 // Opens the window (hidden until show()) under the cross-hair cursor, with a
 // double-buffered compatibility context: 24 colour bits, 16 depth bits, 1 stencil
-// bit. False with a reason.
+// bit. False with a reason. Full screen first switches the display to a mode of
+// exactly width x height (the window is then shown at once); without one the
+// reason is "cannot set fullscreen" and no window is left open.
 bool openWindow(int width, int height, bool fullscreen, const char* title, std::string& error);
 void show();
 // Whether the pointer over the window is the cross-hair, as it is from openWindow on.

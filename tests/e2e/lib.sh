@@ -35,13 +35,19 @@ above() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a > b) }'; }
 key() { xdotool key --window "$window" "$@" 2>/dev/null; sleep 0.3; }
 typed() { xdotool type --window "$window" --delay 20 "$1"; sleep 0.2; }
 
-start() {
+# Starts the program over a fresh copy of data/, changed by $prepare if set.
+launch() {
   rm -rf "$work/data" "$work/proof.txt"
   cp -r "$data" "$work/data"
   rm -f "$work/data/log.txt" "$work/data/toplist.dat"
   [ -z "${prepare:-}" ] || "$prepare"
   (cd "$work" && exec "$bin" >"$work/out.txt" 2>"$work/err.txt") &
   pid=$!
+}
+
+# Launches the program and waits for its window.
+start() {
+  launch
   window=$(timeout 20 xdotool search --sync --onlyvisible --name '^opengl progam$' 2>/dev/null | head -1)
   [ -n "$window" ] && xdotool windowfocus --sync "$window" 2>/dev/null
   sleep 0.5

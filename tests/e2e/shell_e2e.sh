@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The real program under X: start-up log, window, main menu, console keys,
-# pause, Escape, quit, Alt+F4, and a start without a display.
+# pause, Escape, quit, Alt+F4, full screen, and a start without a display.
 # usage: shell_e2e.sh path/to/giftguard path/to/data   (needs DISPLAY, xdotool, ImageMagick)
 set -uo pipefail
 [ -n "${DISPLAY:-}" ] || { echo "needs an X display (tools/test.sh starts one)"; exit 1; }
@@ -68,6 +68,35 @@ key alt+F4
 ended
 status=$?
 check "Alt+F4 closes the window with exit code 0 (got $status)" test "$status" = 0
+
+# Full screen at the screen's own size starts; at a size no display mode offers
+# it is the box "cannot set fullscreen" titled "error", exit code 0, and neither
+# a window nor a frame: no fall-back to a window.
+fullAt() {
+  printf 'fast %s full\n' "$size" >"$work/data/conf.txt"
+  printf 'fullscreen 1\n' >"$work/data/defvar.txt"
+}
+screen=$(xdpyinfo | awk '/dimensions:/ { print $2 }')
+size=${screen/x/ } prepare=fullAt start
+check "full screen at the screen's size starts" test -n "$window"
+check "and fills the screen, $screen" test "$(xwininfo -id "$window" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }')" = "$screen"
+key alt+F4
+ended
+
+size="999 555" prepare=fullAt launch
+# SDL shows its box where the X server has the fonts for it (Xvfb alone has
+# not); Return closes it.
+for _ in $(seq 100); do
+  kill -0 "$pid" 2>/dev/null || break
+  box=$(xwininfo -name error 2>/dev/null | awk '/Window id:/ { print $4 }')
+  [ -z "$box" ] || xdotool key --window "$box" Return 2>/dev/null
+  sleep 0.1
+done
+ended
+status=$?
+check "full screen without a 999x555 mode ends with exit code 0 (got $status)" test "$status" = 0
+check "and says 'cannot set fullscreen' under the title 'error'" grep -qxF "error: cannot set fullscreen" "$work/err.txt"
+check "before any module or frame" test -z "$(grep -xE 'module load|winamin loop' "$work/data/log.txt")"
 
 (cd "$work" && DISPLAY= exec "$bin" >"$work/out.txt" 2>"$work/err.txt")
 status=$?
