@@ -17,9 +17,11 @@ public:
   // Compiles the sources given (either may be null) and links them; a program
   // made before is released first.
   void setSrc(const char* vertexSource, const char* fragmentSource);
+  // Make the program current and put it away; without a linked program (none
+  // made, or its link failed) both leave the current program as it is.
   void begin();
   void end();
-  // Both leave no program current.
+  // Both leave no program current; without a linked program they do nothing.
   void sendUniform1i(const char* name, unsigned value);
   void sendUniform1f(const char* name, float value);
 
@@ -34,6 +36,8 @@ protected:
   ArrayMap<unsigned> vars;  // uniform name -> location, queried once per name
 
 private:
+  bool linked;  // sp links: begin, end and the uniforms have a program to use
+
   // The file's text without its last byte, or null when it can not be read. The
   // caller deletes it with delete[].
   static char* file2string(const char* name);

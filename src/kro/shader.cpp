@@ -40,7 +40,7 @@ bool shadersAvailable() {
 
 }  // namespace
 
-Shader::Shader() : sp(0), vs(0), ps(0) {}
+Shader::Shader() : sp(0), vs(0), ps(0), linked(false) {}
 
 Shader::~Shader() { release(); }
 
@@ -55,6 +55,7 @@ void Shader::release() {
   if (vs) glDeleteShader(vs);
   if (ps) glDeleteShader(ps);
   sp = vs = ps = 0;
+  linked = false;
   vars.clear();
 }
 
@@ -73,6 +74,9 @@ void Shader::setSrc(const char* vertexSource, const char* fragmentSource) {
   if (vs) glAttachShader(sp, vs);
   if (ps) glAttachShader(sp, ps);
   glLinkProgram(sp);
+  GLint status = GL_FALSE;
+  glGetProgramiv(sp, GL_LINK_STATUS, &status);
+  linked = status == GL_TRUE;
 }
 
 unsigned Shader::compile(unsigned type, const char* source) {
@@ -83,12 +87,14 @@ unsigned Shader::compile(unsigned type, const char* source) {
   return shader;
 }
 
+// Without a linked program there is nothing to make current, and nothing of ours
+// to put away: the program another Shader made current stays so.
 void Shader::begin() {
-  if (sp) glUseProgram(sp);
+  if (linked) glUseProgram(sp);
 }
 
 void Shader::end() {
-  if (sp) glUseProgram(0);
+  if (linked) glUseProgram(0);
 }
 
 unsigned Shader::location(const char* name) {
@@ -97,7 +103,7 @@ unsigned Shader::location(const char* name) {
 }
 
 void Shader::sendUniform1i(const char* name, unsigned value) {
-  if (!sp) return;
+  if (!linked) return;
   const GLint where = static_cast<GLint>(location(name));
   begin();
   glUniform1i(where, static_cast<GLint>(value));
@@ -105,7 +111,7 @@ void Shader::sendUniform1i(const char* name, unsigned value) {
 }
 
 void Shader::sendUniform1f(const char* name, float value) {
-  if (!sp) return;
+  if (!linked) return;
   const GLint where = static_cast<GLint>(location(name));
   begin();
   glUniform1f(where, value);

@@ -101,6 +101,26 @@ TEST_F(ShaderGl, UniformsColourTheQuadAndLocationsAreQueriedOnce) {
   expectDraws(shader, {255, 128, 64});
 }
 
+// A Shader without a linked program, none made or one whose link failed, has
+// nothing to make current or put away: another Shader's program stays current.
+TEST_F(ShaderGl, WithoutAProgramBeginAndEndLeaveTheCurrentOneAlone) {
+  OpenShader other, none, broken;
+  other.setSrc(VERTEX, COLOUR);
+  broken.setSrc(nullptr, "void main() { this is not a shader; }\n");
+  ASSERT_NE(broken.sp, 0u);
+  for (OpenShader* shader : {&none, &broken}) {
+    other.begin();
+    shader->begin();
+    shader->sendUniform1f("r", 1.0f);
+    shader->end();
+    GLint current = 0;
+    glGetIntegerv(GL_CURRENT_PROGRAM, &current);
+    EXPECT_EQ(GLuint(current), other.sp) << "shader " << shader->sp;
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR)) << "shader " << shader->sp;
+    other.end();
+  }
+}
+
 TEST_F(ShaderGl, CompileErrorGoesToTheConsoleLog) {
   OpenShader shader;
   shader.setSrc(nullptr, "void main() { this is not a shader; }\n");
