@@ -43,8 +43,9 @@ def _chunk(tag, data):
     return struct.pack(">I", len(data)) + tag + data + struct.pack(">I", zlib.crc32(tag + data) & 0xFFFFFFFF)
 
 
-def png_bytes(width, height, channels, pixels):
-    """A PNG of 8-bit RGB (3 channels) or RGBA (4) rows, top row first."""
+def png_bytes(width, height, channels, pixels, texts=()):
+    """A PNG of 8-bit RGB (3 channels) or RGBA (4) rows, top row first, with
+    (keyword, text) pairs as tEXt chunks."""
     colour_type = {3: 2, 4: 6}[channels]
     stride = width * channels
     if len(pixels) != stride * height:
@@ -57,7 +58,8 @@ def png_bytes(width, height, channels, pixels):
         raw += bytes((a - b) & 0xFF for a, b in zip(row, previous))
         previous = row
     header = struct.pack(">IIBBBBB", width, height, 8, colour_type, 0, 0, 0)
-    return (b"\x89PNG\r\n\x1a\n" + _chunk(b"IHDR", header) + _chunk(b"IDAT", zlib.compress(bytes(raw), 9))
+    notes = b"".join(_chunk(b"tEXt", key.encode("latin-1") + b"\0" + text.encode("latin-1")) for key, text in texts)
+    return (b"\x89PNG\r\n\x1a\n" + _chunk(b"IHDR", header) + notes + _chunk(b"IDAT", zlib.compress(bytes(raw), 9))
             + _chunk(b"IEND", b""))
 
 
@@ -358,6 +360,28 @@ class Picture:
         self.mirror = None
         self.shift = (0.0, 0.0)
         self.depth = 0
+        self.face = None  # [x0, y0, x1, y1] round the shapes marked 'face'
+
+    def paint(self, loops, colour, under, face):
+        """Fills loops on the canvas; with face, the face's box grows round them."""
+        self.canvas.fill(loops, colour, under)
+        if face:
+            xs = [x for loop in loops for x, _ in loop]
+            ys = [y for loop in loops for _, y in loop]
+            box = [min(xs), min(ys), max(xs), max(ys)]
+            if self.face:
+                box = [min(box[0], self.face[0]), min(box[1], self.face[1]),
+                       max(box[2], self.face[2]), max(box[3], self.face[3])]
+            self.face = box
+
+    def face_text(self):
+        """The face's box in whole pixels of the canvas, "x0 y0 x1 y1", or None."""
+        if not self.face:
+            return None
+        x0, y0, x1, y1 = self.face
+        box = (max(0, math.floor(x0)), max(0, math.floor(y0)),
+               min(self.canvas.width, math.ceil(x1)), min(self.canvas.height, math.ceil(y1)))
+        return " ".join(str(v) for v in box)
 
 
 class Words:
@@ -372,7 +396,7 @@ class Words:
             if "=" in w:
                 key, value = w.split("=", 1)
                 self.keys[key] = value
-            elif w in ("under",):
+            elif w in ("under", "face"):
                 self.flags.add(w)
             else:
                 self.items.append(w)
@@ -440,15 +464,15 @@ def _mirrored(loops, axis):
     return [[(2 * axis - x, y) for x, y in loop] for loop in loops]
 
 
-def _draw_shape(picture, loops, fill, stroke, under, outline_loops=None):
+def _draw_shape(picture, loops, fill, stroke, under, face):
     """Fill and then outline a shape, and again mirrored when mirroring is on."""
     passes = [lambda ls: ls] + ([lambda ls: _mirrored(ls, picture.mirror)] if picture.mirror is not None else [])
     for place in passes:
         if fill is not None:
-            picture.canvas.fill(place(loops), fill, under)
+            picture.paint(place(loops), fill, under, face)
         if stroke is not None:
-            for loop in (outline_loops if outline_loops is not None else loops):
-                picture.canvas.fill(thick_line(place([loop])[0], stroke[1], closed=True), stroke[0], under)
+            for loop in loops:
+                picture.paint(thick_line(place([loop])[0], stroke[1], closed=True), stroke[0], under, face)
 
 
 def run_command(picture, command, words, include):
@@ -509,7 +533,7 @@ def run_command(picture, command, words, include):
         if stroke:
             stroke = (w.opacity(stroke[0]), stroke[1])
         w.done()
-        _draw_shape(picture, loops, fill, stroke, "under" in w.flags)
+        _draw_shape(picture, loops, fill, stroke, "under" in w.flags, "face" in w.flags)
     elif command == "line":
         pts = w.points()
         if len(pts) < 2:
@@ -519,12 +543,12 @@ def run_command(picture, command, words, include):
         thickness = float(w.keys.get("t", 2))
         stroke = w.stroke()
         w.done()
-        under = "under" in w.flags
+        under, face = "under" in w.flags, "face" in w.flags
         for place in [lambda ls: ls] + ([lambda ls: _mirrored(ls, picture.mirror)]
                                         if picture.mirror is not None else []):
             if stroke:
-                picture.canvas.fill(place(thick_line(path, thickness + 2 * stroke[1])), w.opacity(stroke[0]), under)
-            picture.canvas.fill(place(thick_line(path, thickness)), colour, under)
+                picture.paint(place(thick_line(path, thickness + 2 * stroke[1])), w.opacity(stroke[0]), under, face)
+            picture.paint(place(thick_line(path, thickness)), colour, under, face)
     elif command == "glow":
         cx, cy, _ = w.pair("centre")
         radius = w.number("radius")
@@ -600,10 +624,11 @@ def render_file(path, palette):
 def encode(picture, palette):
     """The picture as PNG bytes: RGB over its backdrop, otherwise RGBA."""
     c = picture.canvas
+    texts = [("face", picture.face_text())] if picture.face else []
     if picture.backdrop is not None:
-        return png_bytes(c.width, c.height, 3, c.rgb_bytes(picture.backdrop[:3]))
+        return png_bytes(c.width, c.height, 3, c.rgb_bytes(picture.backdrop[:3]), texts)
     empty = picture.stroke[0][:3] if picture.stroke else palette.get("ink", (0, 0, 0, 1))[:3]
-    return png_bytes(c.width, c.height, 4, c.rgba_bytes(empty))
+    return png_bytes(c.width, c.height, 4, c.rgba_bytes(empty), texts)
 
 
 def main(argv=None):

@@ -27,6 +27,7 @@ def read_png(data):
         assert zlib.crc32(tag + body) & 0xFFFFFFFF == crc, tag
         chunks.append((tag, body))
         at += 12 + length
+    chunks = [c for c in chunks if c[0] != b"tEXt"]
     assert [t for t, _ in chunks] == [b"IHDR", b"IDAT", b"IEND"]
     width, height, depth, colour_type = struct.unpack(">IIBB", chunks[0][1][:10])
     assert depth == 8
@@ -154,6 +155,15 @@ class Language(unittest.TestCase):
         stroked = draw("canvas 8 8\nstroke ink 2\nrect 3,3 2,2 #ff0000\n").canvas
         self.assertEqual((stroked.a[0], stroked.a[3 * 8 + 2], stroked.a[3 * 8 + 1]), (0.0, 1.0, 0.0))
         self.assertEqual((stroked.r[3 * 8 + 3], stroked.a[3 * 8 + 3]), (0.0, 1.0))  # ink over the red's edge
+
+    def test_face_is_the_box_round_the_marked_shapes_and_goes_into_the_png(self):
+        # Strokes and the mirrored copy count; the unmarked square does not.
+        picture = draw("canvas 16 16\nstroke ink 2\nrect 1,1 2,2 #ff0000\nmirror 8\nellipse 4,10 1,2 #ff0000 face\n")
+        self.assertEqual(picture.face_text(), "2 7 14 13")
+        png = make_art.encode(picture, {})
+        self.assertIn(b"tEXtface\x002 7 14 13", png)
+        self.assertEqual(read_png(png)[:2], (16, 16))
+        self.assertNotIn(b"tEXt", make_art.encode(draw("canvas 4 4\nrect 0,0 2,2 #ff0000\n"), {}))
 
     def test_mistakes_name_the_file_and_line(self):
         for source, message in [("canvas 4 4\n\nblob 1,1\n", ":3: unknown command 'blob'"),
