@@ -21,6 +21,8 @@ public:
   void hit();
   // Strictly inside the bounding box of the corners: an edge is outside.
   bool isItIn(float x, float y) const;
+  // The current corners (ver below), for tests and tools that look at the field.
+  const float* corners() const { return ver; }
 
   Ob* parent = nullptr;
   float x = 0;

@@ -2,9 +2,16 @@
 #include "luxmobil.h"
 #include "priestArmor.h"
 #include "priestRope.h"
+#include "priestRun.h"
 #include "zombie.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <typeinfo>
 
 #include "game_support.h"
 
@@ -115,6 +122,71 @@ TEST_F(Enemies, RopePriestHeadSitsLeftAndIsSmaller) {
   EXPECT_FALSE(head->isItIn(-0.06f, 0.141f));
   EXPECT_FALSE(head->isItIn(-0.101f, 0.1f));
   EXPECT_TRUE(head->isItIn(-0.099f, 0.1f));
+}
+
+// The face of a head's picture: the box round the shapes its source marks
+// 'face', which the art script writes as the tEXt chunk "face" (x0 y0 x1 y1,
+// pixels from the top left), and the picture's size.
+struct Face {
+  float x0 = 0, y0 = 0, x1 = 0, y1 = 0, width = 0, height = 0;
+};
+
+Face faceOf(const char* picture) {
+  std::ifstream in(std::string(GIFTGUARD_SOURCE_DIR) + "/" + picture, std::ios::binary);
+  const std::string png((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  auto word = [&](size_t at) {
+    unsigned n = 0;
+    for (size_t i = at; i < at + 4; ++i) n = n << 8 | static_cast<unsigned char>(png[i]);
+    return n;
+  };
+  Face face;
+  for (size_t at = 8; at + 16 <= png.size(); at += 12 + word(at)) {
+    const std::string type = png.substr(at + 4, 4);
+    if (type == "IHDR") face.width = float(word(at + 8)), face.height = float(word(at + 12));
+    if (type == "tEXt" && png.compare(at + 8, 5, std::string("face", 5)) == 0)
+      std::sscanf(png.substr(at + 13, word(at) - 5).c_str(), "%f %f %f %f", &face.x0, &face.y0, &face.x1, &face.y1);
+  }
+  return face;
+}
+
+// Where the body's quad covers the head's, a click hits the body: the drawn
+// face must lie in the rest, so that a click on it is the head shot it looks like.
+TEST_F(Enemies, TheDrawnFaceOfEveryHeadTakesTheClick) {
+  struct Kind {
+    Enemy* (*make)();
+    bool headKills;  // the boss's head only passes the hit on
+  };
+  const Kind kinds[] = {{[]() -> Enemy* { return new Zombie; }, true},
+                        {[]() -> Enemy* { return new PriestRun; }, true},
+                        {[]() -> Enemy* { return new PriestArmor; }, true},
+                        {[]() -> Enemy* { return new PriestRope; }, true},
+                        {[]() -> Enemy* { return new Kalvor; }, false}};
+  std::set<std::string> seen;
+  for (int round = 0; round < 16; ++round)  // each priest wears both heads in turn
+    for (const Kind& kind : kinds) {
+      startAt(1);
+      Enemy* enemy = kind.make();
+      placeWithParts(enemy, 0.5f, -0.5f);  // clear of the gifts
+      Ob* head = game->ob(3);
+      const Face face = faceOf(head->getTex());
+      SCOPED_TRACE(head->getTex());
+      ASSERT_LT(face.x0, face.x1) << "no face marked";
+      seen.insert(std::string(typeid(*enemy).name()) + head->getTex());
+      // The picture is stretched over the quad, its top row along corners 0 and 3.
+      const float* c = head->corners();
+      auto fieldX = [&](float px) { return c[0] + (c[4] - c[0]) * px / face.width; };
+      auto fieldY = [&](float py) { return c[1] - (c[1] - c[3]) * py / face.height; };
+      for (float px : {face.x0, face.x1})
+        for (float py : {face.y0, face.y1}) {
+          EXPECT_TRUE(head->isItIn(fieldX(px), fieldY(py))) << px << "," << py;
+          EXPECT_FALSE(enemy->isItIn(fieldX(px), fieldY(py))) << px << "," << py;
+        }
+      if (!kind.headKills) continue;
+      game->mouseLDown(fieldX((face.x0 + face.x1) / 2), fieldY((face.y0 + face.y1) / 2));
+      EXPECT_EQ(game->getScore(), 1);
+      EXPECT_EQ(game->obCount(), 2u);
+    }
+  EXPECT_EQ(seen.size(), 8u);
 }
 
 TEST_F(Enemies, LimousineDeliversTheBossAndLeaves) {
