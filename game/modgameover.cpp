@@ -42,20 +42,9 @@ void ModGameOver::endOfMod() {
     nextMod = ModMainMenu::I();
 }
 
-namespace {
-
 // The reason is printed at size 0.1; one too wide for the field at that size
 // ("Okazano ci katolickie milosierdzie." is 2.1 wide) shrinks to fit, so that
 // the player can read why the game ended.
-float reasonSize(const char* text) {
-  float width = 0;
-  for (const char* c = text ? text : ""; *c; ++c) width += kroGlyphAdvance(static_cast<unsigned char>(*c));
-  const float fit = 1.96f / (width > 0 ? width : 1);
-  return fit < 0.1f ? fit : 0.1f;
-}
-
-}  // namespace
-
 void ModGameOver::draw2d() {
   kroColor3f(1, 1, 1, 0.2f);
   if (picture) {
@@ -66,6 +55,7 @@ void ModGameOver::draw2d() {
   glDisable(GL_TEXTURE_2D);
   kroColor3f(1, 0, 0, 0.2f);
   kroPrint("GAME OVER", 0, 0.2f, 0.2f, 'C');
-  kroPrint(text ? text : "", 0, 0, reasonSize(text), 'C');
+  const char* reason = text ? text : "";
+  kroPrint(reason, 0, 0, kroFitSize(reason, 0.1f, kroFieldRoom), 'C');
   kroColor3f(1, 1, 1, 0.2f);
 }

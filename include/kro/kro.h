@@ -14,14 +14,16 @@ bool kroInit(std::string& error);
 // (signed red, green, blue; 127 full) changes the colour, which stays after the call.
 void kroPrint(const char* text, float x, float y, float size, char mode);
 void kroPrint(const char* text, float x, float y, float size);
+// The size to print text at: size, or less where the text would be wider than room.
+float kroFitSize(const char* text, float size, float room);
+// Room across the 2D field for a fixed text, a hair inside both edges.
+constexpr float kroFieldRoom = 1.96f;
 // The current colour, and a front material of the same colour (ambient share amb).
 void kroColor3f(float r, float g, float b, float amb);
 // One quad over the whole 2D field, the bound picture stretched upright over it.
 void kroFieldQuad();
 // An RGBA texture from width × height pixels.
 bool genTexture(unsigned* texture, const char* data, unsigned width, unsigned height);
-// Advance of a glyph in em units (0 before kroInit).
-float kroGlyphAdvance(unsigned char code);
 
 void debug(const char* text);
 void debug(const char* text, int num);

@@ -24,6 +24,14 @@ struct Fontn {
 
 const char COLOUR_ESCAPE = 1;
 
+// Sum of the advances at size 1; colour bytes count, as the alignment has them.
+float textWidth(const char* text) {
+  const Fontn& font = Fontn::inst();
+  float width = 0;
+  for (const char* c = text; *c; ++c) width += font.gmf[static_cast<unsigned char>(*c)].cellIncX;
+  return width;
+}
+
 }  // namespace
 
 bool kroInit(std::string& error) {
@@ -32,15 +40,17 @@ bool kroInit(std::string& error) {
   return platform::buildOutlineFont(font.id, font.gmf, error);
 }
 
-float kroGlyphAdvance(unsigned char code) { return Fontn::inst().gmf[code].cellIncX; }
+// Only a text wider than its room shrinks, so the others keep their sizes.
+float kroFitSize(const char* text, float size, float room) {
+  const float width = textWidth(text);
+  return width * size > room ? room / width : size;
+}
 
 void kroPrint(const char* text, float x, float y, float size, char mode) {
   const Fontn& font = Fontn::inst();
   glPushMatrix();
   const float factor = (mode == 'L' || mode == 'l') ? 0.0f : (mode == 'R' || mode == 'r') ? size : size * 0.5f;
-  float offset = 0;  // colour bytes count too
-  for (const char* c = text; *c; ++c) offset += font.gmf[static_cast<unsigned char>(*c)].cellIncX * factor;
-  glTranslatef(x - offset, y, -1.0f);
+  glTranslatef(x - textWidth(text) * factor, y, -1.0f);
   glScalef(size, size, 1.0f);
   glPushAttrib(GL_LIST_BIT);
   glListBase(font.id);
