@@ -98,7 +98,7 @@ void ModGameSuperArcade::draw2d() {
     line = "You Win.";
     hint = "Press Enter to start from begin.";
   }
-  kroPrint(title, 0, 0.2f, 0.2f, 'C');
+  kroPrint(title, 0, 0.2f, kroFitSize(title, 0.2f, kroFieldRoom), 'C');  // "Arcade Game Over." is 2.04 wide
   kroPrint(line, 0, 0, 0.1f, 'C');
   if (hint && atime > 1.0f) kroPrint(hint, 0, -0.5f, 0.07f, 'C');
   char total[64];

@@ -115,12 +115,6 @@ void applyCommandLine(int argc, char** argv) {
     }
 }
 
-void showLoading() {
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  kroPrint("LOADING..", 0, 0, 0.1f, 'C');
-  platform::swapBuffers();
-}
-
 void setVsync() {
   if (!platform::swapControlAvailable()) return;
   debug(configVsync ? "turn on vsync" : "turn off vsync");
@@ -129,6 +123,16 @@ void setVsync() {
 }
 
 }  // namespace
+
+// At the text's depth the start-up perspective shows 2 tan 22.5° (0.83) times
+// width/height across: a window narrower than about 2:3 would cut "LOADING..",
+// which then shrinks to the share of that width that kroFieldRoom is of the field.
+void showLoading() {
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  const float across = 0.8284271f * float(scrwidth) / float(scrheight);
+  kroPrint("LOADING..", 0, 0, kroFitSize("LOADING..", 0.1f, across * kroFieldRoom / 2), 'C');
+  platform::swapBuffers();
+}
 
 Mod* currentModule() { return mod; }
 void setCurrentModule(Mod* module) { mod = module; }

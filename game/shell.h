@@ -10,6 +10,8 @@ class Mod;
 int winMain(int argc, char** argv);
 void wndProc(const platform::Message& message);
 
+// "LOADING.." on a cleared screen under the start-up projection, shown at once.
+void showLoading();
 // The parts of a frame: the timer, a pending module change and the update; then the drawing.
 void frameUpdate();
 void frameDraw();

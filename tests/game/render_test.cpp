@@ -1,17 +1,31 @@
 // Drawing in a real OpenGL context (under Xvfb with Mesa's software renderer):
-// text alignment and colour escapes read back from the frame, and the texture cache.
+// text alignment and colour escapes read back from the frame, the texture
+// cache, and every screen's fixed texts within the window.
+#include "modGame.h"
+#include "modMainMenu.h"
+#include "modTopList.h"
+#include "modgameover.h"
+#include "modgamesuperarcade.h"
+#include "modgamesupersurvival.h"
+#include "shell.h"
+
 #include <kro/img.h>
 #include <kro/kro.h>
+#include <kro/modPrompt.h>
 #include <kro/modtxtshow.h>
 #include <kro/textureMenager.h>
 
 #include "platform/window.h"
 
 #include <GL/gl.h>
+#include <GL/glu.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
+#include <cmath>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -64,6 +78,39 @@ protected:
         last = std::max(last, i % SIZE);
       }
     return {first, last};
+  }
+
+  // Left, right, bottom and top of all that draw() puts out, in the coordinates
+  // of the 2D field, through the feedback buffer. The projection is halved
+  // first, so that what would fall off the window is reported too.
+  static std::vector<float> drawnExtent(const std::function<void()>& draw) {
+    std::vector<GLfloat> buffer(1 << 20);
+    glFeedbackBuffer(GLsizei(buffer.size()), GL_2D, buffer.data());
+    glRenderMode(GL_FEEDBACK);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glScalef(0.5f, 0.5f, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    draw();
+    const GLint size = glRenderMode(GL_RENDER);
+    EXPECT_GE(size, 0) << "feedback buffer too small";
+    std::vector<float> extent = {1e9f, -1e9f, 1e9f, -1e9f};
+    for (GLint i = 0; i < size;) {
+      if (buffer[i++] != GL_POLYGON_TOKEN) {
+        ADD_FAILURE() << "only polygons expected";
+        break;
+      }
+      std::vector<float> xy;  // window pixels back to field units
+      for (int n = 2 * int(buffer[i++]); n > 0; --n) xy.push_back(buffer[i++] / (SIZE / 4.0f) - 2);
+      // A backdrop over the whole field is the one thing that reaches its edges.
+      if (std::all_of(xy.begin(), xy.end(), [](float v) { return std::abs(v) == 1; })) continue;
+      for (size_t k = 0; k < xy.size(); ++k) {
+        extent[2 * (k % 2)] = std::min(extent[2 * (k % 2)], xy[k]);
+        extent[2 * (k % 2) + 1] = std::max(extent[2 * (k % 2) + 1], xy[k]);
+      }
+    }
+    return extent;
   }
 
   static bool ready;
@@ -151,6 +198,46 @@ TEST_F(Render, TextPagesDrawTheirLinesOverThePictureOrOnBlack) {
 
 // A click-to-hit game aims with the cross-hair, not the ordinary arrow.
 TEST_F(Render, ThePointerOverTheWindowIsTheCrossHair) { EXPECT_TRUE(platform::crossHairShown()); }
+
+// A fixed text that would run off the window shrinks to fit. Text widths do
+// not depend on the window's shape in the 2D field, but "LOADING.." is printed
+// under the start-up perspective, where a narrow window has less room.
+TEST_F(Render, FixedTextsStayWithinTheWindow) {
+  ModGameSuperArcade arcade;  // lost: "Arcade Game Over." and the hint
+  arcade.result(false, INT_MIN);
+  arcade.init();
+  arcade.update(1.5f);
+  ModGameSuperSurvival survival;
+  survival.result(false, INT_MIN);
+  survival.init();
+  survival.update(1.5f);
+  char name[5];
+  const std::pair<const char*, std::function<void()>> screens[] = {
+      {"arcade", [&] { arcade.draw2d(); }},
+      {"survival", [&] { survival.draw2d(); }},
+      {"game over", [] { ModGameOver::I("Okazano ci katolickie milosierdzie.", nullptr, 0, nullptr)->draw2d(); }},
+      {"main menu", [] { ModMainMenu::I()->draw2d(); }},
+      {"top list", [] { ModTopList::I()->draw2d(); }},
+      {"name prompt", [&] { ModPrompt::I(name, sizeof name, "pleas give your name", nullptr)->draw2d(); }},
+      {"field", [] { ModGame::I()->draw2d(); }},
+      {"loading, 1:2 window", [] {
+         scrwidth = 400, scrheight = 800;
+         glMatrixMode(GL_PROJECTION);
+         gluPerspective(45.0, 0.5, 0.1, 100.0);
+         glMatrixMode(GL_MODELVIEW);
+         showLoading();
+       }},
+  };
+  for (const auto& screen : screens) {
+    SCOPED_TRACE(screen.first);
+    const std::vector<float> extent = drawnExtent(screen.second);
+    EXPECT_GE(extent[0], -1.0f);
+    EXPECT_LE(extent[1], 1.0f);
+    EXPECT_GE(extent[2], -1.0f);
+    EXPECT_LE(extent[3], 1.0f);
+  }
+  scrwidth = 1024, scrheight = 768;
+}
 
 TEST(Platform, TheWindowAndEventsAreSdl2s) {
   // The image library's OpenGL layer brings SDL 1.2 into the process too.
