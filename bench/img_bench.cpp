@@ -37,7 +37,9 @@ struct Line {
 std::vector<Line> lines(unsigned size) {
   std::mt19937 rng(size);
   std::vector<Line> all(1000);
-  for (Line& l : all) l = {int(rng() % size), int(rng() % size), int(rng() % size), int(rng() % size), std::uint32_t(0x80000000u | (rng() & 0xFFFFFF))};
+  for (Line& l : all)
+    l = {int(rng() % size), int(rng() % size), int(rng() % size), int(rng() % size),
+         std::uint32_t(0x80000000u | (rng() & 0xFFFFFF))};
   return all;
 }
 
@@ -97,8 +99,7 @@ const std::vector<Case>& cases() {
          for (const Line& l : lines(img.getWidth())) literal::lineto(img, l.x1, l.y1, l.x2, l.y2, l.colour);
          return true;
        }},
-      {"fill", maze,
-       always([](Img& img) { img.fill(int(img.getWidth() / 2), int(img.getHeight() / 2), 0xFF00FF00); }),
+      {"fill", maze, always([](Img& img) { img.fill(int(img.getWidth() / 2), int(img.getHeight() / 2), 0xFF00FF00); }),
        always([](Img& img) {
          onLargeStack([&] { literal::fill(img, int(img.getWidth() / 2), int(img.getHeight() / 2), 0xFF00FF00); });
        })},
@@ -155,7 +156,8 @@ public:
 int main(int argc, char** argv) {
   for (const Case& c : cases())
     for (bool literal : {false, true})
-      benchmark::RegisterBenchmark((std::string(c.name) + (literal ? "/literal" : "/ours")).c_str(), measure, &c, literal)
+      benchmark::RegisterBenchmark((std::string(c.name) + (literal ? "/literal" : "/ours")).c_str(), measure, &c,
+                                   literal)
           ->Arg(256)
           ->Arg(1024)
           ->Unit(benchmark::kMillisecond)

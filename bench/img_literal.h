@@ -147,8 +147,8 @@ inline bool cristal(Img& img, int maxputnum, int maxputtrynum, std::uint32_t col
         }
     auto inside = [&] { return x >= 0 && y >= 0 && x < w && y < h; };
     int steps = 0;
-    while (steps < maxSteps && inside() && img.getA(x, y) <= 1 && img.getA(x + 1, y) <= 1 &&
-           img.getA(x, y + 1) <= 1 && img.getA(x - 1, y) <= 1 && img.getA(x, y - 1) <= 1) {
+    while (steps < maxSteps && inside() && img.getA(x, y) <= 1 && img.getA(x + 1, y) <= 1 && img.getA(x, y + 1) <= 1 &&
+           img.getA(x - 1, y) <= 1 && img.getA(x, y - 1) <= 1) {
       switch (std::rand() % 4) {
         case 0: ++x; break;
         case 1: ++y; break;
@@ -157,8 +157,8 @@ inline bool cristal(Img& img, int maxputnum, int maxputtrynum, std::uint32_t col
       }
       ++steps;
     }
-    if (steps >= maxSteps || !inside() || img.getA(x, y) != 0 || img.getA(x + 1, y) == 2 ||
-        img.getA(x, y + 1) == 2 || img.getA(x - 1, y) == 2 || img.getA(x, y - 1) == 2) {
+    if (steps >= maxSteps || !inside() || img.getA(x, y) != 0 || img.getA(x + 1, y) == 2 || img.getA(x, y + 1) == 2 ||
+        img.getA(x - 1, y) == 2 || img.getA(x, y - 1) == 2) {
       ++tries;
     } else {
       img.add(x, y, colour);

@@ -101,7 +101,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
-  const char form = forced        ? forced
+  const char form = forced                                               ? forced
                     : data[0] == 'c' || data[0] == 't' || data[0] == 'x' ? char(data[0])
                                                                          : "ctx"[data[0] % 3];
   Serializable::fileType = form;

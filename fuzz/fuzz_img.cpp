@@ -37,8 +37,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!stream) std::abort();
   Img img(1, 1);
   try {
-    if (tga) img.load2tga(stream.get());
-    else img.load2bmp(stream.get());
+    if (tga)
+      img.load2tga(stream.get());
+    else
+      img.load2bmp(stream.get());
   } catch (const char* message) {
     if (!message || !*message) std::abort();
     // A failed read leaves the picture as it was.

@@ -98,7 +98,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
-  const char form = forced        ? forced
+  const char form = forced                                               ? forced
                     : data[0] == 'c' || data[0] == 't' || data[0] == 'x' ? char(data[0])
                                                                          : "ctx"[data[0] % 3];
   Serializable::fileType = form;

@@ -31,7 +31,7 @@ inline void absolutePaths(int* argc, char*** argv, const std::string& here) {
   static std::vector<std::string> text;
   static std::vector<char*> pointers;
   static const char* const pathFlags[] = {"-artifact_prefix=", "-exact_artifact_path=", "-dict=",
-                                          "-features_dir=", "-merge_control_file=", "-seed_inputs="};
+                                          "-features_dir=",    "-merge_control_file=",  "-seed_inputs="};
   bool prefixed = false;
   text.assign(*argv, *argv + *argc);
   for (int i = 1; i < *argc; ++i) {

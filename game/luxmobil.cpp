@@ -40,9 +40,7 @@ void Luxmobil::update(float t) {
         return;
       }
       break;
-    default:
-      Cfr::I()->echo("Luxmobil::update() - unknow act", 3);
-      throw "unknow action";
+    default: Cfr::I()->echo("Luxmobil::update() - unknow act", 3); throw "unknow action";
   }
   Ob::update(t);
 }

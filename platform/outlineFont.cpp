@@ -27,12 +27,14 @@ unsigned unicodeOf(unsigned byte) { return byte >= 0x80 && byte < 0xA0 ? CP1252_
 
 std::string fontFile() {
   if (!FcInit()) return "";
-  std::unique_ptr<FcPattern, void (*)(FcPattern*)> pattern(FcNameParse(reinterpret_cast<const FcChar8*>("Courier New:bold")),
+  std::unique_ptr<FcPattern, void (*)(FcPattern*)> pattern(FcNameParse(
+                                                               reinterpret_cast<const FcChar8*>("Courier New:bold")),
                                                            FcPatternDestroy);
   FcConfigSubstitute(nullptr, pattern.get(), FcMatchPattern);
   FcDefaultSubstitute(pattern.get());
   FcResult result;
-  std::unique_ptr<FcPattern, void (*)(FcPattern*)> match(FcFontMatch(nullptr, pattern.get(), &result), FcPatternDestroy);
+  std::unique_ptr<FcPattern, void (*)(FcPattern*)> match(FcFontMatch(nullptr, pattern.get(), &result),
+                                                         FcPatternDestroy);
   FcChar8* file = nullptr;
   if (!match || FcPatternGetString(match.get(), FC_FILE, 0, &file) != FcResultMatch) return "";
   return reinterpret_cast<const char*>(file);
@@ -101,7 +103,7 @@ std::deque<std::array<GLdouble, 3>> combined;
 // costs a software renderer far more per frame.
 std::vector<const GLdouble*> triangles;
 
-void GLAPIENTRY combine(const GLdouble coords[3], void*[4], const GLfloat[4], void** out) {
+void GLAPIENTRY combine(const GLdouble coords[3], void* [4], const GLfloat[4], void** out) {
   combined.push_back({coords[0], coords[1], coords[2]});
   *out = combined.back().data();
 }

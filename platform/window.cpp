@@ -24,14 +24,17 @@ struct KeyCode {
 };
 
 const KeyCode KEYS[] = {
-    {SDLK_BACKSPACE, 8},    {SDLK_TAB, 9},          {SDLK_RETURN, 13},       {SDLK_KP_ENTER, 13},
-    {SDLK_LSHIFT, 16},      {SDLK_RSHIFT, 16},      {SDLK_LCTRL, 17},        {SDLK_RCTRL, 17},
-    {SDLK_ESCAPE, 27},      {SDLK_SPACE, 32},       {SDLK_PAGEUP, 33},       {SDLK_PAGEDOWN, 34},
-    {SDLK_END, 35},         {SDLK_HOME, 36},        {SDLK_LEFT, 37},         {SDLK_UP, 38},
-    {SDLK_RIGHT, 39},       {SDLK_DOWN, 40},        {SDLK_INSERT, 45},       {SDLK_DELETE, 46},
-    {SDLK_SEMICOLON, 186},  {SDLK_EQUALS, 187},     {SDLK_COMMA, 188},       {SDLK_MINUS, 189},
-    {SDLK_PERIOD, 190},     {SDLK_SLASH, 191},      {SDLK_BACKQUOTE, 192},   {SDLK_LEFTBRACKET, 219},
-    {SDLK_BACKSLASH, 220},  {SDLK_RIGHTBRACKET, 221}, {SDLK_QUOTE, 222},
+    {SDLK_BACKSPACE, 8},     {SDLK_TAB, 9},         {SDLK_RETURN, 13},
+    {SDLK_KP_ENTER, 13},     {SDLK_LSHIFT, 16},     {SDLK_RSHIFT, 16},
+    {SDLK_LCTRL, 17},        {SDLK_RCTRL, 17},      {SDLK_ESCAPE, 27},
+    {SDLK_SPACE, 32},        {SDLK_PAGEUP, 33},     {SDLK_PAGEDOWN, 34},
+    {SDLK_END, 35},          {SDLK_HOME, 36},       {SDLK_LEFT, 37},
+    {SDLK_UP, 38},           {SDLK_RIGHT, 39},      {SDLK_DOWN, 40},
+    {SDLK_INSERT, 45},       {SDLK_DELETE, 46},     {SDLK_SEMICOLON, 186},
+    {SDLK_EQUALS, 187},      {SDLK_COMMA, 188},     {SDLK_MINUS, 189},
+    {SDLK_PERIOD, 190},      {SDLK_SLASH, 191},     {SDLK_BACKQUOTE, 192},
+    {SDLK_LEFTBRACKET, 219}, {SDLK_BACKSLASH, 220}, {SDLK_RIGHTBRACKET, 221},
+    {SDLK_QUOTE, 222},
 };
 
 void push(Message::Kind kind, unsigned code = 0, int x = 0, int y = 0) {

@@ -113,9 +113,7 @@ private:
   // Offset of the wrapped pixel; throws on a picture without pixels.
   std::size_t index(long long x, long long y) const;
   unsigned char& byte(int x, int y, int channel) { return getData()[index(x, y) * 4 + channel]; }
-  const unsigned char& byte(int x, int y, int channel) const {
-    return getData()[index(x, y) * 4 + channel];
-  }
+  const unsigned char& byte(int x, int y, int channel) const { return getData()[index(x, y) * 4 + channel]; }
   // Pixel coordinate of a fraction of the picture.
   int fracX(float xf) const { return toInt(float(w) * xf); }
   int fracY(float yf) const { return toInt(float(h) * yf); }

@@ -31,6 +31,6 @@ public:
 extern Mod* nextMod;
 
 // What the shell keeps of the window and the keyboard, read by modules.
-extern int scrwidth;   // client width in pixels
-extern int scrheight;  // client height in pixels, never below 1
+extern int scrwidth;    // client width in pixels
+extern int scrheight;   // client height in pixels, never below 1
 extern bool keys[256];  // pressed state by virtual-key code

@@ -10,8 +10,7 @@ public:
   Array() : num(0), tab(new T[1]()), s(1) {}
 
   // Never without storage, even when asked for none.
-  explicit Array(unsigned capacity)
-      : num(0), tab(new T[capacity ? capacity : 1]()), s(capacity ? capacity : 1) {}
+  explicit Array(unsigned capacity) : num(0), tab(new T[capacity ? capacity : 1]()), s(capacity ? capacity : 1) {}
 
   // Copies every allocated element, not only the first num.
   Array(const Array& o) : num(o.num), tab(copyOf(o, o.s)), s(o.s) {}

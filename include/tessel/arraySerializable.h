@@ -26,8 +26,7 @@ public:
     static const char hex[] = "0123456789ABCDEF";
     unsigned first = i;
     while (first > 0xFFFF) first >>= 4;
-    return Tessel::chunk2unsigned(hex[first >> 12], hex[first >> 8 & 15], hex[first >> 4 & 15],
-                                  hex[first & 15]);
+    return Tessel::chunk2unsigned(hex[first >> 12], hex[first >> 8 & 15], hex[first >> 4 & 15], hex[first & 15]);
   }
 
   // The inverse of elementId: false for an id that names no element.
@@ -86,9 +85,7 @@ public:
 
   void loadSave(ArraySerializable<K>* a) override {
     ProofOb proof("ArraySerializableTypeKnow<K>::loadSave(*)");
-    this->describe(a, [](ArraySerializable<K>* array, unsigned id, K& element) {
-      array->assign(id, &element);
-    });
+    this->describe(a, [](ArraySerializable<K>* array, unsigned id, K& element) { array->assign(id, &element); });
   }
 
 private:
@@ -96,9 +93,8 @@ private:
 };
 
 template <typename T> class ArraySerializable : public Array<T>, public Serializable {
-  static_assert(std::is_same<T, char>::value || std::is_same<T, unsigned char>::value ||
-                    std::is_same<T, int>::value || std::is_same<T, unsigned>::value ||
-                    std::is_same<T, float>::value,
+  static_assert(std::is_same<T, char>::value || std::is_same<T, unsigned char>::value || std::is_same<T, int>::value ||
+                    std::is_same<T, unsigned>::value || std::is_same<T, float>::value,
                 "no chunk strategy for this element type");
 
 public:

@@ -14,7 +14,7 @@
 
 class IQ {
 public:
-  static const int DIGITS = 512;           // decimal digit positions, hundredths included
+  static const int DIGITS = 512;  // decimal digit positions, hundredths included
   static const int LIMB_DIGITS = 9;
   static const uint32_t LIMB_BASE = 1000000000u;
   static const int LIMBS = (DIGITS + LIMB_DIGITS - 1) / LIMB_DIGITS;  // 57; the top one holds 8 digits

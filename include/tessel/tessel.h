@@ -22,8 +22,7 @@ public:
   static bool file2file(FILE* in, FILE* out);
   // Drops the directories in place ("data/log.txt" -> "log.txt").
   static void rmPath(char* path);
-  static unsigned chunk2unsigned(unsigned char a, unsigned char b, unsigned char c,
-                                 unsigned char d);
+  static unsigned chunk2unsigned(unsigned char a, unsigned char b, unsigned char c, unsigned char d);
   // Exactly four characters, the first one lowest.
   static unsigned chunk2unsigned(const char* c);
   // Skips spaces, tabs and line feeds (not carriage returns).

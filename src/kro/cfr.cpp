@@ -75,8 +75,7 @@ Cfr* Cfr::I() {
   return instance;
 }
 
-Cfr::Cfr()
-    : script(nullptr), mode('C'), lastCmdHistoryReaded(0), execDepth(0), scriptDepth(0), stepsLeft(UNLIMITED) {
+Cfr::Cfr() : script(nullptr), mode('C'), lastCmdHistoryReaded(0), execDepth(0), scriptDepth(0), stepsLeft(UNLIMITED) {
   newcmd[0] = 0;
   std::memset(lastCmdHistory, 0, sizeof lastCmdHistory);
   Var::setLogHook([](const char* line) { Cfr::I()->echo(line, 2); });
@@ -229,9 +228,7 @@ bool Cfr::keydown(unsigned char key) {
         ++lastCmdHistoryReaded;
       }
       break;
-    case 9:
-      complete();
-      break;
+    case 9: complete(); break;
   }
   return true;
 }

@@ -98,10 +98,14 @@ std::uint32_t Img::callf(float xf, float yf) const {
   std::uint32_t result = 0;
   for (int i = 0; i < 4; ++i) {
     float v;
-    if (lastX && lastY) v = p00[i];
-    else if (lastX) v = p01[i] * ty + (1 - ty) * p00[i];
-    else if (lastY) v = p10[i] * tx + (1 - tx) * p00[i];
-    else v = (p11[i] * tx + (1 - tx) * p01[i]) * ty + (1 - ty) * (p10[i] * tx + (1 - tx) * p00[i]);
+    if (lastX && lastY)
+      v = p00[i];
+    else if (lastX)
+      v = p01[i] * ty + (1 - ty) * p00[i];
+    else if (lastY)
+      v = p10[i] * tx + (1 - tx) * p00[i];
+    else
+      v = (p11[i] * tx + (1 - tx) * p01[i]) * ty + (1 - ty) * (p10[i] * tx + (1 - tx) * p00[i]);
     result |= std::uint32_t(clampByte(v)) << (8 * i);
   }
   return result;
@@ -266,7 +270,8 @@ void Img::move(int mx, int my) {
   if (!w || !h) return;
   const std::uint32_t sx = wrap(mx, w), sy = wrap(my, h);
   if (sx)
-    for (std::uint32_t* row = pixels; row != pixels + std::size_t(w) * h; row += w) std::rotate(row, row + (w - sx), row + w);
+    for (std::uint32_t* row = pixels; row != pixels + std::size_t(w) * h; row += w)
+      std::rotate(row, row + (w - sx), row + w);
   // Shifting every column down by sy moves whole rows.
   if (sy) std::rotate(pixels, pixels + std::size_t(h - sy) * w, pixels + std::size_t(h) * w);
 }
@@ -309,8 +314,10 @@ void Img::mask(float mm, float zm, float pm, float mz, float zz, float pz, float
     const bool innerRow = y > 0 && y + 1 < h;
     for (std::uint32_t x = 0; x < w; ++x) {
       unsigned char* o = out + (std::size_t(y) * w + x) * 4;
-      if (innerRow && x > 0 && x + 1 < w) maskPixel<true>(src, o, w, h, x, y, weight);
-      else maskPixel<false>(src, o, w, h, x, y, weight);
+      if (innerRow && x > 0 && x + 1 < w)
+        maskPixel<true>(src, o, w, h, x, y, weight);
+      else
+        maskPixel<false>(src, o, w, h, x, y, weight);
     }
   }
 } catch (const std::bad_alloc&) {

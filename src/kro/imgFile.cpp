@@ -179,8 +179,7 @@ void Img::load2tga(FILE* file) try {
   if (size < 0) throw "Img::load2tga can not read file";
   unsigned char head[18];
   if (size < 18 || std::fread(head, 1, sizeof head, file) != sizeof head) throw "Img::load2tga file too short";
-  if (head[2] != 2 || head[1] > 1)
-    throw "Img::load2tga only uncompressed true-colour TGA files can be read";
+  if (head[2] != 2 || head[1] > 1) throw "Img::load2tga only uncompressed true-colour TGA files can be read";
   if (head[16] != 32) throw "Img::load2tga only 32-bit TGA files can be read";
   const std::uint32_t nw = get16(head + 12), nh = get16(head + 14);
   if (!fits(nw, nh)) throw "Img::load2tga picture size out of range";

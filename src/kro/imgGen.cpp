@@ -19,7 +19,8 @@ class Marks {
 public:
   // n positions, none marked: place() the first marks, then build() once.
   explicit Marks(std::size_t n) : tree(n + 1, 0) {
-    for (top = 1; top * 2 < tree.size(); top *= 2) {}
+    for (top = 1; top * 2 < tree.size(); top *= 2) {
+    }
   }
   void place(std::size_t at) {
     tree[at + 1] = 1;
@@ -72,12 +73,14 @@ void Img::perlinNoise(int inum, int add2cn) try {
     // Cells narrower than a pixel hold at most one pixel, at their start.
     const float cellW = float(std::max<std::uint32_t>(1, w / n)), cellH = float(std::max<std::uint32_t>(1, h / n));
     for (std::uint32_t j = 0; j < n; ++j) {
-      const std::uint32_t top = std::uint32_t(std::uint64_t(h) * j / n), bottom = std::uint32_t(std::uint64_t(h) * (j + 1) / n);
+      const std::uint32_t top = std::uint32_t(std::uint64_t(h) * j / n),
+                          bottom = std::uint32_t(std::uint64_t(h) * (j + 1) / n);
       for (std::uint32_t py = top; py < bottom; ++py) {
         const float ty = float(py - top) / cellH;
         unsigned char* row = data + std::size_t(py) * w * 4;
         for (std::uint32_t i = 0; i < n; ++i) {
-          const std::uint32_t left = std::uint32_t(std::uint64_t(w) * i / n), right = std::uint32_t(std::uint64_t(w) * (i + 1) / n);
+          const std::uint32_t left = std::uint32_t(std::uint64_t(w) * i / n),
+                              right = std::uint32_t(std::uint64_t(w) * (i + 1) / n);
           const int c00 = g(i, j), c10 = g((i + 1) % n, j), c01 = g(i, (j + 1) % n), c11 = g((i + 1) % n, (j + 1) % n);
           for (std::uint32_t px = left; px < right; ++px) {
             const float tx = float(px - left) / cellW;
@@ -173,7 +176,8 @@ void Img::texgenkd() {
   for (std::uint32_t y = 0; y < h; ++y)
     for (std::uint32_t x = 0; x < w; ++x) {
       unsigned char* p = at(x, y);
-      p[0] = p[1] = p[2] = static_cast<unsigned char>(int(255 / ((float(x) / float(w)) * (float(y) / float(h)) * 100 + 1)));
+      p[0] = p[1] = p[2] = static_cast<unsigned char>(
+          int(255 / ((float(x) / float(w)) * (float(y) / float(h)) * 100 + 1)));
     }
   for (std::uint32_t y = h / 2; y < h; ++y)
     for (std::uint32_t x = 0; x < w; ++x) std::copy(at(x, (h - y) % h), at(x, (h - y) % h) + 3, at(x, y));

@@ -21,8 +21,8 @@ bool loaderReady() {
   if (ready) return true;
   const GLenum result = glewInit();
   if (result != GLEW_OK) {
-    debug((std::string("Shader: no OpenGL entry points: ") +
-           reinterpret_cast<const char*>(glewGetErrorString(result))).c_str());
+    debug((std::string("Shader: no OpenGL entry points: ") + reinterpret_cast<const char*>(glewGetErrorString(result)))
+              .c_str());
     return false;
   }
   ready = true;

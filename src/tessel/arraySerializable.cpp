@@ -1,12 +1,10 @@
 #include <tessel/arraySerializable.h>
 
-template <> ArraySerializableType<char>* ArraySerializable<char>::type =
-    ArraySerializableTypeData<char>::I();
-template <> ArraySerializableType<unsigned char>* ArraySerializable<unsigned char>::type =
+template <> ArraySerializableType<char>* ArraySerializable<char>::type = ArraySerializableTypeData<char>::I();
+template <>
+ArraySerializableType<unsigned char>* ArraySerializable<unsigned char>::type =
     ArraySerializableTypeData<unsigned char>::I();
-template <> ArraySerializableType<int>* ArraySerializable<int>::type =
-    ArraySerializableTypeKnow<int>::I();
-template <> ArraySerializableType<unsigned>* ArraySerializable<unsigned>::type =
-    ArraySerializableTypeKnow<unsigned>::I();
-template <> ArraySerializableType<float>* ArraySerializable<float>::type =
-    ArraySerializableTypeKnow<float>::I();
+template <> ArraySerializableType<int>* ArraySerializable<int>::type = ArraySerializableTypeKnow<int>::I();
+template <>
+ArraySerializableType<unsigned>* ArraySerializable<unsigned>::type = ArraySerializableTypeKnow<unsigned>::I();
+template <> ArraySerializableType<float>* ArraySerializable<float>::type = ArraySerializableTypeKnow<float>::I();

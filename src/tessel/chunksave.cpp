@@ -3,10 +3,8 @@
 namespace {
 
 void putLittleEndian(unsigned value, FILE* out) {
-  const unsigned char bytes[4] = {static_cast<unsigned char>(value),
-                                  static_cast<unsigned char>(value >> 8),
-                                  static_cast<unsigned char>(value >> 16),
-                                  static_cast<unsigned char>(value >> 24)};
+  const unsigned char bytes[4] = {static_cast<unsigned char>(value), static_cast<unsigned char>(value >> 8),
+                                  static_cast<unsigned char>(value >> 16), static_cast<unsigned char>(value >> 24)};
   fwrite(bytes, 1, sizeof bytes, out);
 }
 

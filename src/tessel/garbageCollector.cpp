@@ -5,8 +5,7 @@
 #include <cassert>
 #include <ctime>
 
-GarbageCollector::GarbageCollector()
-    : usersCount(0), usedAtAll(false), createdTime(unsigned(time(nullptr))) {
+GarbageCollector::GarbageCollector() : usersCount(0), usedAtAll(false), createdTime(unsigned(time(nullptr))) {
   GarbageCollectorSuper::I()->add(this);
 }
 

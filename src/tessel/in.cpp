@@ -11,8 +11,7 @@ In::In(bool useBuffer)
 unsigned In::read2buffer() {
   readBufferSize = 0;
   readBufferPkt = 0;
-  while (readBufferSize == 0 && !sourceEnded())
-    readBufferSize = readData(readBuffer.get(), readBufferMaxSize());
+  while (readBufferSize == 0 && !sourceEnded()) readBufferSize = readData(readBuffer.get(), readBufferMaxSize());
   return readBufferSize;
 }
 

@@ -29,9 +29,7 @@ InHttp::InHttp(const char* address) : In(true), sock(NL_INVALID), endOfData(fals
   skipHeaderOrClose();
 }
 
-InHttp::InHttp(NLsocket connected) : In(true), sock(connected), addr(), endOfData(false) {
-  skipHeaderOrClose();
-}
+InHttp::InHttp(NLsocket connected) : In(true), sock(connected), addr(), endOfData(false) { skipHeaderOrClose(); }
 
 InHttp::~InHttp() { nlClose(sock); }
 

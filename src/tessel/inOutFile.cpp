@@ -21,10 +21,6 @@ InOutFile::~InOutFile() {
 // without it a reader would wait forever for an end that never comes.
 bool InOutFile::endOfStream() { return !hand || feof(hand) || ferror(hand); }
 
-unsigned InOutFile::readData(void* buffer, unsigned count) {
-  return unsigned(fread(buffer, 1, count, hand));
-}
+unsigned InOutFile::readData(void* buffer, unsigned count) { return unsigned(fread(buffer, 1, count, hand)); }
 
-unsigned InOutFile::writeData(const void* buffer, unsigned count) {
-  return unsigned(fwrite(buffer, 1, count, hand));
-}
+unsigned InOutFile::writeData(const void* buffer, unsigned count) { return unsigned(fwrite(buffer, 1, count, hand)); }

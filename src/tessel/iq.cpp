@@ -12,8 +12,7 @@ const uint32_t BASE = IQ::LIMB_BASE;
 const int N = IQ::LIMBS;
 // The top limb holds only 8 digits: 10^512 = TOP_LIMIT * BASE^(N-1).
 const uint32_t TOP_LIMIT = 100000000u;
-const uint32_t POW10[10] = {1u,      10u,      100u,      1000u,      10000u,
-                            100000u, 1000000u, 10000000u, 100000000u, 1000000000u};
+const uint32_t POW10[10] = {1u, 10u, 100u, 1000u, 10000u, 100000u, 1000000u, 10000000u, 100000000u, 1000000000u};
 // Room for a product of two numbers, with a spare limb for carries.
 const int WIDE = 2 * N + 1;
 

@@ -117,9 +117,7 @@ private:
   unsigned& depth;
 };
 
-unsigned fromLittleEndian(const unsigned char* b) {
-  return Tessel::chunk2unsigned(b[0], b[1], b[2], b[3]);
-}
+unsigned fromLittleEndian(const unsigned char* b) { return Tessel::chunk2unsigned(b[0], b[1], b[2], b[3]); }
 
 // Text of the tag form gathered and written at once: per chunk of a text save
 // one write before the value and one after, rather than one per piece.
@@ -163,8 +161,7 @@ void Serializable::load(const char* name) {
 
 void Serializable::load(FILE* hand, unsigned sizeToLoad) {
   ProofOb proof("Serializable::load(FILE*,unsigned)");
-  if (fileType != 'c' && fileType != 't' && fileType != 'x')
-    throw "Serializable::load() - unknow fileType in";
+  if (fileType != 'c' && fileType != 't' && fileType != 'x') throw "Serializable::load() - unknow fileType in";
   act = 'L';
   this->hand = hand;
   if (fileType == 'c') {
@@ -220,8 +217,7 @@ void Serializable::loadChunks(unsigned sizeToLoad) {
   if (end > fileEnd) throw PAST_END;
   for (long at = start; at < end;) {
     unsigned char header[8];
-    if (end - at < long(sizeof header) || fread(header, 1, sizeof header, hand) != sizeof header)
-      throw PAST_END;
+    if (end - at < long(sizeof header) || fread(header, 1, sizeof header, hand) != sizeof header) throw PAST_END;
     chunk = fromLittleEndian(header);
     size = fromLittleEndian(header + 4);
     const long next = at + long(sizeof header) + long(size);
@@ -292,26 +288,16 @@ void Serializable::parse(unsigned chunkID, void* var, int varType, unsigned varS
         // A nested object has consumed its closing tag already.
         if (varType != NESTED) closeValueTag(chunkID);
         return;
-      case 't':
-        singleVarDataLoad(var, varType, varSize);
-        return;
-      default:
-        throw "wrong fileType";
+      case 't': singleVarDataLoad(var, varType, varSize); return;
+      default: throw "wrong fileType";
     }
   }
   if (act == 'S') {
     switch (fileType) {
-      case 'c':
-        saveChunk(chunkID, var, varType, varSize);
-        return;
-      case 'x':
-        saveTagged(chunkID, var, varType, varSize);
-        return;
-      case 't':
-        singleVarDataSave(var, varType, varSize);
-        return;
-      default:
-        throw "wrong fileType";
+      case 'c': saveChunk(chunkID, var, varType, varSize); return;
+      case 'x': saveTagged(chunkID, var, varType, varSize); return;
+      case 't': singleVarDataSave(var, varType, varSize); return;
+      default: throw "wrong fileType";
     }
   }
   throw "unknow action in Serializable::chunkLoadSave";

@@ -73,8 +73,7 @@ void Tessel::rmPath(char* path) {
   }
 }
 
-unsigned Tessel::chunk2unsigned(unsigned char a, unsigned char b, unsigned char c,
-                                unsigned char d) {
+unsigned Tessel::chunk2unsigned(unsigned char a, unsigned char b, unsigned char c, unsigned char d) {
   return unsigned(a) | unsigned(b) << 8 | unsigned(c) << 16 | unsigned(d) << 24;
 }
 

@@ -92,7 +92,8 @@ void Var::loadGlobal(const char* fileName) {
   std::unique_ptr<FILE, int (*)(FILE*)> file(Tessel::openFile(fileName, "r"), std::fclose);
   if (!file) throw "Var::loadGlobal can not read file";
   std::string name, text;
-  while (Tessel::readWord(file.get(), name, WORD_MAX) && Tessel::readWord(file.get(), text, WORD_MAX)) get(name.c_str()) = text;
+  while (Tessel::readWord(file.get(), name, WORD_MAX) && Tessel::readWord(file.get(), text, WORD_MAX))
+    get(name.c_str()) = text;
   file.reset();
   log("Var::loadGlobal end");
 }

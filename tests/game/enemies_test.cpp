@@ -202,7 +202,7 @@ TEST_F(Enemies, LimousineDeliversTheBossAndLeaves) {
   EXPECT_EQ(game->ob(4), limo);  // over the boss and its head
   auto* boss = dynamic_cast<Kalvor*>(game->ob(2));
   ASSERT_NE(boss, nullptr);
-  frames(1, 0);  // the boss came in the update pass at the limousine's place: placed next frame
+  frames(1, 0);                // the boss came in the update pass at the limousine's place: placed next frame
   game->mouseLDown(0, -0.5f);  // both overlap: the boss takes it
   EXPECT_EQ(game->obCount(), 5u);
   while (game->obCount() == 5 && t < 20) frames(1, 0.05f), t += 0.05f;

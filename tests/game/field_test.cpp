@@ -46,8 +46,8 @@ TEST_F(Field, PartsFollowTheirParentAndGoWithIt) {
   child->update(0);
   grandchild->update(0);
   EXPECT_TRUE(child->isItIn(0.39f, 0.09f));
-  EXPECT_FALSE(child->isItIn(0.5f, 0.0f));   // on the edge: outside
-  EXPECT_FALSE(child->isItIn(0.49f, 0.1f));  // on the top edge
+  EXPECT_FALSE(child->isItIn(0.5f, 0.0f));    // on the edge: outside
+  EXPECT_FALSE(child->isItIn(0.49f, 0.1f));   // on the top edge
   EXPECT_TRUE(grandchild->isItIn(0.19f, 0));  // relative to its parent's x only
   EXPECT_FALSE(child->isItIn(0.0f / 0.0f, 0));
   delete parent;

@@ -151,7 +151,7 @@ TEST_F(Render, ColourEscapesChangeTheColourForGood) {
   GLfloat colour[4];
   glGetFloatv(GL_CURRENT_COLOR, colour);
   EXPECT_NEAR(colour[0], 1.0f, 0.01f);
-  EXPECT_NEAR(colour[1], 0.0f, 0.02f);  // a component of 1 is the smallest above zero
+  EXPECT_NEAR(colour[1], 0.0f, 0.02f);    // a component of 1 is the smallest above zero
   kroPrint("\x01\x7f", 0, 0, 0.3f, 'L');  // an escape cut short draws nothing and reads nothing past the end
 }
 
@@ -220,7 +220,8 @@ TEST_F(Render, FixedTextsStayWithinTheWindow) {
       {"top list", [] { ModTopList::I()->draw2d(); }},
       {"name prompt", [&] { ModPrompt::I(name, sizeof name, "pleas give your name", nullptr)->draw2d(); }},
       {"field", [] { ModGame::I()->draw2d(); }},
-      {"loading, 1:2 window", [] {
+      {"loading, 1:2 window",
+       [] {
          scrwidth = 400, scrheight = 800;
          glMatrixMode(GL_PROJECTION);
          gluPerspective(45.0, 0.5, 0.1, 100.0);

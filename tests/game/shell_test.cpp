@@ -1,5 +1,5 @@
-#include "modMainMenu.h"
 #include "shell.h"
+#include "modMainMenu.h"
 
 #include <kro/cfr.h>
 #include <kro/mod.h>

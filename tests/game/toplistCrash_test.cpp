@@ -39,8 +39,8 @@ std::string nameOf(unsigned score) {
     const unsigned score = top > i ? top - i : 0;
     const TopListItem& entry = ModTopList::I()->entry(i);
     if (entry.score != score || std::string(entry.name, 4) != (score ? nameOf(score) : std::string(4, '\0')))
-      return ::testing::AssertionFailure() << "place " << i << " holds " << entry.score << " for the top result "
-                                           << top;
+      return ::testing::AssertionFailure()
+             << "place " << i << " holds " << entry.score << " for the top result " << top;
   }
   return ::testing::AssertionSuccess();
 }
@@ -200,9 +200,8 @@ TEST_F(TopListCrash, ASaveOverTheFileSizeLimitKeepsTheOldList) {
     size.rlim_cur = bytes;
     return setrlimit(RLIMIT_FSIZE, &size) == 0;
   };
-  expectFailedSaveKeepsOldList(
-      [] { return signal(SIGXFSZ, SIG_IGN) != SIG_ERR; }, [&] { return limit(512); },
-      [&] { limit(RLIM_INFINITY); }, "File too large");
+  expectFailedSaveKeepsOldList([] { return signal(SIGXFSZ, SIG_IGN) != SIG_ERR; }, [&] { return limit(512); },
+                               [&] { limit(RLIM_INFINITY); }, "File too large");
 }
 
 // Root reads and renames whatever the permissions say: a child that is root

@@ -38,7 +38,9 @@ TEST_F(TopList, ResultsSortInAndTheFileHoldsSixteenEntries) {
   EXPECT_FALSE(std::filesystem::exists(ModTopList::fileName()));
   enterResult(7, "AB");
   enterResult(7, "");  // the prompt offers the name typed last time
-  enterResult(9, "\x08\x08" "CDEF");
+  enterResult(9,
+              "\x08\x08"
+              "CDEF");
   EXPECT_EQ(std::string(list->entry(0).name, 4), "cdef");
   EXPECT_EQ(readFile(ModTopList::fileName()), expectedFile({{"cdef", 9}, {"ab", 7}, {"ab", 7}}));
   list->loadFile();
@@ -63,8 +65,9 @@ TEST_F(TopList, AFourByteNameLoadsWhole) {
 TEST_F(TopList, EveryUnreadableListIsKeptAsideUnderItsOwnNameAndTheGameGoesOn) {
   const std::string file = ModTopList::fileName();
   // nullptr: a folder in its place, which no permission makes readable.
-  const std::pair<const char*, std::string> damaged[] = {
-      {"<A_EN>\n\t<NAME>ab", ".bad"}, {"<B_EN>", ".bad.1"}, {nullptr, ".bad.2"}};
+  const std::pair<const char*, std::string> damaged[] = {{"<A_EN>\n\t<NAME>ab", ".bad"},
+                                                         {"<B_EN>", ".bad.1"},
+                                                         {nullptr, ".bad.2"}};
   for (const auto& [bytes, suffix] : damaged) {
     if (bytes)
       writeFile(file, bytes);

@@ -38,8 +38,8 @@ TEST_F(Commands, PrintHelpAndQuit) {
   Lines help = run("help");
   ASSERT_GE(help.size(), 20u);
   EXPECT_EQ(Lines(help.begin(), help.begin() + 20),
-            (Lines{"help", "print", "echo", "quit", "for", "if", "set", "mov", "add", "sub", "mul", "run", "stop",
-                   "STOP", "end", "END", "jmp", "JMP", "goto", "bc"}));
+            (Lines{"help", "print", "echo", "quit", "for", "if",  "set", "mov", "add",  "sub",
+                   "mul",  "run",   "stop", "STOP", "end", "END", "jmp", "JMP", "goto", "bc"}));
   EXPECT_FALSE(Mod::quitRequested());
   EXPECT_EQ(run("quit now"), Lines{"warning: arguments of function are ignored"});
   EXPECT_TRUE(Mod::quitRequested());

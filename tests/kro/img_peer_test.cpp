@@ -59,13 +59,17 @@ TEST_F(ImgPeer, ConvertReadsOurFiles) {
     const std::string raw = randomBytes(W * H * 4, f.channels);
     Img img(W, H);
     std::copy(raw.begin(), raw.end(), img.getData());
-    if (f.channels == 3) img.save2bmp(f.file); else img.save2tga(f.file);
+    if (f.channels == 3)
+      img.save2bmp(f.file);
+    else
+      img.save2tga(f.file);
     convert(std::string(f.file) + " -depth 8 " + (f.channels == 3 ? "rgb:" : "rgba:") + "out.raw");
     const std::string out = readFile("out.raw");
     ASSERT_EQ(out.size(), std::size_t(W * H * f.channels)) << f.file;
     for (int y = 0; y < H; ++y)
       for (int x = 0; x < W; ++x)
-        for (int c = 0; c < f.channels; ++c) EXPECT_EQ(rawAt(out, f, x, y, c), img.getData()[(y * W + x) * 4 + c]) << f.file;
+        for (int c = 0; c < f.channels; ++c)
+          EXPECT_EQ(rawAt(out, f, x, y, c), img.getData()[(y * W + x) * 4 + c]) << f.file;
   }
 }
 
@@ -75,7 +79,10 @@ TEST_F(ImgPeer, WeReadFilesFromConvert) {
     writeFile("in.raw", raw);
     convert(std::string("-size 7x5 -depth 8 ") + (f.channels == 3 ? "rgb:" : "rgba:") + "in.raw " + f.written);
     Img img(1, 1);
-    if (f.channels == 3) img.load2bmp(f.file); else img.load2tga(f.file);
+    if (f.channels == 3)
+      img.load2bmp(f.file);
+    else
+      img.load2tga(f.file);
     ASSERT_EQ(img.getWidth(), unsigned(W)) << f.file;
     ASSERT_EQ(img.getHeight(), unsigned(H)) << f.file;
     for (int y = 0; y < H; ++y)

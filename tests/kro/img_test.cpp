@@ -151,7 +151,7 @@ TEST(Img, CallfSamplesBilinearlyWithinTheCell) {
 
 TEST(Img, LinesBlendOncePerPassAndMatchTheShiftingAlgorithm) {
   Img img(10, 3);
-  img.lineto(0, 2, 5, 2, 0x80FFFFFF);   // one pass: no second blend, no 0/0
+  img.lineto(0, 2, 5, 2, 0x80FFFFFF);  // one pass: no second blend, no 0/0
   img.lineto(7, 2, 7, 0, 0x80FFFFFF);
   img.lineto(4, 1, 4, 1, 0x80FFFFFF);   // a point: blended once
   img.lineto(0, 0, 1, 1, 0x80FFFFFF);   // both passes hit each pixel
@@ -159,7 +159,10 @@ TEST(Img, LinesBlendOncePerPassAndMatchTheShiftingAlgorithm) {
   std::string alphas;
   for (int y = 0; y < 3; ++y)
     for (int x = 0; x < 10; ++x) alphas += "0123456789ABCDEF"[img.getA(x, y) / 16];
-  EXPECT_EQ(alphas, "F800000888" "0F00800800" "8888880800");
+  EXPECT_EQ(alphas,
+            "F800000888"
+            "0F00800800"
+            "8888880800");
 
   std::mt19937 rng(5);
   for (Size size : {Size{7, 5}, {1, 9}, {16, 16}}) {
@@ -181,8 +184,9 @@ TEST(Img, LinesBlendOncePerPassAndMatchTheShiftingAlgorithm) {
 
 TEST(Img, FillTakesTheWrappedFourConnectedArea) {
   for (int seed = 0; seed < 6; ++seed)
-    expectLikeLiteral(randomImg(13 + seed, 11 - seed, seed, 2), [&](Img& i) { i.fill(seed, 3, 0xFF00FF00); },
-                      [&](Img& i) { literal::fill(i, seed, 3, 0xFF00FF00); }, std::to_string(seed));
+    expectLikeLiteral(
+        randomImg(13 + seed, 11 - seed, seed, 2), [&](Img& i) { i.fill(seed, 3, 0xFF00FF00); },
+        [&](Img& i) { literal::fill(i, seed, 3, 0xFF00FF00); }, std::to_string(seed));
   Img ring(6, 1);  // a wall at x = 2: the fill goes round the other way
   ring.get(2, 0) = 1;
   ring.fillf(0.0f, 0.0f, 7);
@@ -212,7 +216,7 @@ TEST(Img, CirclesAndPlacedPictures) {
   dst.putimg(src, 7, 6);  // wraps
   EXPECT_EQ(dst.get(0, 7), src.get(1, 1));
   dst.clear(0);
-  testing::internal::CaptureStdout();  // a debug line per call
+  testing::internal::CaptureStdout();               // a debug line per call
   dst.putimg2f(src, 0.5f, 0.5f, 0.5f, 0, 0, 0.5f);  // the lower right quarter, pixel for pixel
   dst.putimg2f(src, 0, 0, 1, 2, 0.5f, 1);           // flat: nothing, and no division by zero
   testing::internal::GetCapturedStdout();
@@ -222,12 +226,14 @@ TEST(Img, CirclesAndPlacedPictures) {
 
 TEST(Img, MoveMaskGreyAndResize) {
   for (int m : {2, -7, -1000003})
-    expectLikeLiteral(randomImg(5, 3, 4), [&](Img& i) { i.move(m, 1 - m); }, [&](Img& i) { literal::move(i, m, 1 - m); });
+    expectLikeLiteral(
+        randomImg(5, 3, 4), [&](Img& i) { i.move(m, 1 - m); }, [&](Img& i) { literal::move(i, m, 1 - m); });
   const float weights[][9] = {{-1, 3, 0.5f, 2, -0.25f, 1, 0, 7, -2},
                               {1, 0, -1, 0, 0, 0, -1, 0, 1}};  // weight sum 0 inside
   for (const float* k : weights)
-    expectLikeLiteral(randomImg(9, 7, 3), [&](Img& i) { i.mask(k[0], k[1], k[2], k[3], k[4], k[5], k[6], k[7], k[8]); },
-                      [&](Img& i) { literal::mask(i, k[0], k[1], k[2], k[3], k[4], k[5], k[6], k[7], k[8]); });
+    expectLikeLiteral(
+        randomImg(9, 7, 3), [&](Img& i) { i.mask(k[0], k[1], k[2], k[3], k[4], k[5], k[6], k[7], k[8]); },
+        [&](Img& i) { literal::mask(i, k[0], k[1], k[2], k[3], k[4], k[5], k[6], k[7], k[8]); });
   Img still = randomImg(4, 4, 8), before(still);
   still.mask(0, 0, 0, 0, 0, 0, 0, 0, 0);  // no weight: no change
   EXPECT_EQ(bytes(still), bytes(before));
@@ -252,7 +258,8 @@ TEST(Img, PerlinNoiseFillsEveryPixelOfEveryOctave) {
   // Grids up to 16 cells: wider than some of these pictures.
   for (Size size : {Size{32, 16}, {19, 7}, {3, 5}, {1, 1}}) {
     Img ours(size.first, size.second);
-    expectLikeLiteral(ours, [](Img& i) { i.perlinNoise(3, 1); }, [](Img& i) { literal::perlinNoise(i, 3, 1); });
+    expectLikeLiteral(
+        ours, [](Img& i) { i.perlinNoise(3, 1); }, [](Img& i) { literal::perlinNoise(i, 3, 1); });
     ours.perlinNoise(3, 1);
     for (unsigned k = 0; k < size.first * size.second; ++k) {
       const unsigned char* p = ours.getData() + 4 * k;
@@ -291,7 +298,7 @@ TEST(Img, CristalGrowsWhereWalkersTouchTheCrystal) {
     ours.getA(x, 12) = 255;  // crystal
     ours.getA(x, 8) = 1;     // start points
   }
-  ours.getA(5, 11) = 2;  // a barrier: nothing sticks beside it
+  ours.getA(5, 11) = 2;                // a barrier: nothing sticks beside it
   testing::internal::CaptureStdout();  // progress lines
   std::srand(3);
   EXPECT_TRUE(ours.cristal(40, 500, 0xFF0000FF));
@@ -332,10 +339,13 @@ TEST(Img, TextureGeneratorsStayInsideThePicture) {
   void (*theirs[])(Img&) = {literal::texgencastw1, literal::texgencastf, literal::texgenroad1};
   for (Size size : {Size{37, 29}, {4, 8}, {10, 17}, {64, 64}})
     for (int k = 0; k < 3; ++k)
-      expectLikeLiteral(Img(size.first, size.second), [&](Img& i) { (i.*ours[k])(); }, theirs[k],
-                        std::to_string(k) + " " + std::to_string(size.first) + "x" + std::to_string(size.second));
-  EXPECT_EQ(thrownMessage([] { Img(3, 8).texgencastw1(); }), "Img::texgencastw1() needs a picture of at least 4 x 8 pixels");
-  EXPECT_EQ(thrownMessage([] { Img(5, 1).texgencastf(); }), "Img::texgencastf() needs a picture of at least 2 x 2 pixels");
+      expectLikeLiteral(
+          Img(size.first, size.second), [&](Img& i) { (i.*ours[k])(); }, theirs[k],
+          std::to_string(k) + " " + std::to_string(size.first) + "x" + std::to_string(size.second));
+  EXPECT_EQ(thrownMessage([] { Img(3, 8).texgencastw1(); }),
+            "Img::texgencastw1() needs a picture of at least 4 x 8 pixels");
+  EXPECT_EQ(thrownMessage([] { Img(5, 1).texgencastf(); }),
+            "Img::texgencastf() needs a picture of at least 2 x 2 pixels");
   // A step of 0.1/w too small to move the float would walk forever.
   Img wide(4000000, 1);
   wide.texgenroad1();
@@ -360,8 +370,8 @@ TEST_F(ImgFiles, RoundTrips) {
 
   // An image id and an unused colour map come before the pixels; the rows stay
   // in stored order whatever the origin flag says.
-  writeFile("id.tga", std::string("\2\1\2\0\0\1\0\x18\0\0\0\0\1\0\2\0\x20\x08", 18) + "id" + "map" + "\1\2\3\4" +
-                          "\5\6\7\x08");
+  writeFile("id.tga",
+            std::string("\2\1\2\0\0\1\0\x18\0\0\0\0\1\0\2\0\x20\x08", 18) + "id" + "map" + "\1\2\3\4" + "\5\6\7\x08");
   tga.load2tga("id.tga");
   EXPECT_EQ(tga.get(0, 0), 0x04010203u);
   EXPECT_EQ(tga.get(0, 1), 0x08050607u);

@@ -152,7 +152,9 @@ TEST_F(ShaderGl, LoadsFiles) {
 }
 
 TEST_F(ShaderGl, DestructorReleasesTheProgramAndItsShaders) {
-  struct Ids { GLuint sp, vs, ps; } last{};
+  struct Ids {
+    GLuint sp, vs, ps;
+  } last{};
   auto alive = [](Ids i) { return glIsProgram(i.sp) + glIsShader(i.vs) + glIsShader(i.ps); };
   {
     OpenShader shader;

@@ -39,9 +39,9 @@ protected:
 
 // Ids are the index in hexadecimal, four characters kept: above FFFF they repeat.
 TEST(ArrayChunkIds, AreWhatTheFormatPrintsAndReadBack) {
-  const std::pair<unsigned, const char*> ids[] = {
-      {0, "0000"}, {26, "001A"}, {0xBCDE, "BCDE"}, {0xFFFF, "FFFF"}, {65536, "1000"}, {0x56789, "5678"},
-      {0xFFFFFFFFu, "FFFF"}};
+  const std::pair<unsigned, const char*> ids[] = {{0, "0000"},          {26, "001A"},    {0xBCDE, "BCDE"},
+                                                  {0xFFFF, "FFFF"},     {65536, "1000"}, {0x56789, "5678"},
+                                                  {0xFFFFFFFFu, "FFFF"}};
   for (const auto& [index, text] : ids) EXPECT_EQ(le(Ids::elementId(index)), text) << index;
   for (unsigned i = 0; i < 65536; ++i) {
     unsigned back = ~0u;
@@ -103,8 +103,8 @@ TEST_F(ArrayChunks, OnlyElementsBelowTheCountReadSoFarAreFilled) {
 
   Serializable::fileType = 'c';
   ArraySerializable<int> b;
-  EXPECT_EQ(loadBytes(b, chunk("0000", le(5)) + chunk(".num", le(2)) + chunk("0001", le(6)) +
-                             chunk("0002", le(7)) + chunk("001a", le(8)) + chunk("0000", le(9))),
+  EXPECT_EQ(loadBytes(b, chunk("0000", le(5)) + chunk(".num", le(2)) + chunk("0001", le(6)) + chunk("0002", le(7)) +
+                             chunk("001a", le(8)) + chunk("0000", le(9))),
             "");
   EXPECT_TRUE(b.num == 2 && b[0] == 9 && b[1] == 6 && b[2] == 0);
 }

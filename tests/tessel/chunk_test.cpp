@@ -55,8 +55,7 @@ struct HoldsFailing : Serializable {
 const std::string EXAMPLE_TEXT =
     "\t<A_EN>\n\t\t<NAME>\n\t\t\t41 42  A  0 \n\t\t</NAME>\n"
     "\t\t<SCOR>\n\t\t\t1234 \n\t\t</SCOR>\n\t</A_EN>\n";
-const std::string EXAMPLE_BINARY =
-    chunk("A_EN", chunk("NAME", std::string("AB\n\0", 4)) + chunk("SCOR", le(1234)));
+const std::string EXAMPLE_BINARY = chunk("A_EN", chunk("NAME", std::string("AB\n\0", 4)) + chunk("SCOR", le(1234)));
 const std::string PAST_END = "Serializable::load - chunk past the end of the file or of its parent chunk";
 const std::string NOT_CLOSED = "value not followed by its closing XML tag";
 
@@ -89,8 +88,7 @@ protected:
 }  // namespace
 
 TEST_F(Chunk, ExampleObjectHasTheSameBytesInEachFormAndLoadsBack) {
-  const std::pair<char, std::string> forms[] = {
-      {'x', EXAMPLE_TEXT}, {'c', EXAMPLE_BINARY}, {'t', "41 42  A  0 1234 "}};
+  const std::pair<char, std::string> forms[] = {{'x', EXAMPLE_TEXT}, {'c', EXAMPLE_BINARY}, {'t', "41 42  A  0 1234 "}};
   for (const auto& [form, bytes] : forms) {
     Serializable::fileType = form;
     Holder h, back;
@@ -129,11 +127,15 @@ TEST_F(Chunk, TextReaderAcceptsWhatTheFormatAllowsAndNamesTheFault) {
 
   // Closing tags must end with \n as the writer's do; unknown tags cannot be skipped;
   // a value must be closed by its own tag.
-  const std::pair<const char*, std::string> faults[] = {
-      {"", "thats not XML tag"}, {"\t<A_EN>\r\n\t</A_EN>\r\n", "thats not XML tag"},
-      {"<A_EN>\n</A_EN>", "thats not XML tag"}, {"<A_EN >\n", "wrong end of XML tag"},
-      {"<A_EN>\n<SKIP>\n1 \n</SKIP>\n", "thats not XML tag"}, {"<A_EN>\n<SCOR>\n1 \n</NAME>\n", NOT_CLOSED},
-      {"<A_EN>\n<SCOR>\n1 \n<SCOR>\n", NOT_CLOSED}, {"<A_EN>\n<SCOR>\n1 \n", NOT_CLOSED}, {"<A_EN>\n<SCOR>1", NOT_CLOSED}};
+  const std::pair<const char*, std::string> faults[] = {{"", "thats not XML tag"},
+                                                        {"\t<A_EN>\r\n\t</A_EN>\r\n", "thats not XML tag"},
+                                                        {"<A_EN>\n</A_EN>", "thats not XML tag"},
+                                                        {"<A_EN >\n", "wrong end of XML tag"},
+                                                        {"<A_EN>\n<SKIP>\n1 \n</SKIP>\n", "thats not XML tag"},
+                                                        {"<A_EN>\n<SCOR>\n1 \n</NAME>\n", NOT_CLOSED},
+                                                        {"<A_EN>\n<SCOR>\n1 \n<SCOR>\n", NOT_CLOSED},
+                                                        {"<A_EN>\n<SCOR>\n1 \n", NOT_CLOSED},
+                                                        {"<A_EN>\n<SCOR>1", NOT_CLOSED}};
   for (const auto& [text, message] : faults) {
     Holder any;
     EXPECT_EQ(loadBytes(any, text), message) << text;

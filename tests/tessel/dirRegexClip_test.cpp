@@ -33,7 +33,8 @@ int run(const std::string& command) {
 
 TEST_F(Helpers, HanddirListsWhatLsListsInTheSameOrder) {
   for (int i = 0; i < 300; ++i) writeFile("data/file" + std::to_string(i), "");  // several reads of the folder
-  for (const char* odd : {" spaced", "zażółć", ".hidden", "line\nbreak", "back\\slash"}) writeFile(std::string("data/") + odd, "");
+  for (const char* odd : {" spaced", "zażółć", ".hidden", "line\nbreak", "back\\slash"})
+    writeFile(std::string("data/") + odd, "");
   std::filesystem::create_directory("data/sub");
 
   // ls in the folder's own order (-U), each name ended by a NUL.
@@ -60,10 +61,13 @@ TEST_F(Helpers, HanddirListsWhatLsListsInTheSameOrder) {
 // few extensions the table keeps clear of.
 TEST_F(Helpers, RegAgreesWithGrepE) {
   const char* patterns[] = {
-      "^ab", "ab$", "a|b", "c(at|ow)s?$", "[[:digit:]]+\\.[0-9]{2}", "^$", "x*", "(ab){2,3}", "[^a-z]", "colou?r",
-      "\\bword\\b", "a.c", "^(foo|bar)+$", "[]a]", "\\(", "", "(", "a{2,1}", "[z-a]", "[[:nope:]]",
+      "^ab",        "ab$", "a|b",          "c(at|ow)s?$", "[[:digit:]]+\\.[0-9]{2}",
+      "^$",         "x*",  "(ab){2,3}",    "[^a-z]",      "colou?r",
+      "\\bword\\b", "a.c", "^(foo|bar)+$", "[]a]",        "\\(",
+      "",           "(",   "a{2,1}",       "[z-a]",       "[[:nope:]]",
   };
-  const char* texts[] = {"abc", "cab", "", "cats", "colour", "price 12.50", "a word", "foofoobar", "ABC", "ababab", "(x)", "]"};
+  const char* texts[] = {"abc",    "cab",       "",    "cats",   "colour", "price 12.50",
+                         "a word", "foofoobar", "ABC", "ababab", "(x)",    "]"};
   for (const char* pattern : patterns) {
     writeFile("pattern", std::string(pattern) + "\n");
     for (const char* text : texts) {

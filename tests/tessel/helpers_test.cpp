@@ -30,8 +30,7 @@ TEST(Tessel, TextChecks) {
   EXPECT_EQ(stripped("dir/"), "");
   EXPECT_EQ(Tessel::chunk2unsigned("NAME"), 0x454D414Eu);
   EXPECT_EQ(Tessel::chunk2unsigned("\xFF\x01\x80\xFE"), 0xFE8001FFu);
-  EXPECT_EQ(thrownMessage([] { Tessel::chunk2unsigned("NAMES"); }),
-            "chunk id must have exactly 4 characters");
+  EXPECT_EQ(thrownMessage([] { Tessel::chunk2unsigned("NAMES"); }), "chunk id must have exactly 4 characters");
 }
 
 TEST(Tessel, ReadFirstNonWhiteCharSkipsOnlySpaceTabAndLineFeed) {
@@ -41,8 +40,7 @@ TEST(Tessel, ReadFirstNonWhiteCharSkipsOnlySpaceTabAndLineFeed) {
   EXPECT_EQ(Tessel::readFirstNonWhiteChar(f.get()), char(0xFF));  // EOF, left to the caller
   EXPECT_EQ(thrownMessage([&] { Tessel::readFirstNonWhiteChar(f.get()); }), "end of file");
   File spaces = openWith("   ");
-  EXPECT_EQ(thrownMessage([&] { Tessel::readFirstNonWhiteChar(spaces.get()); }),
-            "reach end of file");
+  EXPECT_EQ(thrownMessage([&] { Tessel::readFirstNonWhiteChar(spaces.get()); }), "reach end of file");
 }
 
 TEST(Tessel, FilesAreMeasuredCopiedAndReadByLine) {

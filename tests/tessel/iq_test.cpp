@@ -23,11 +23,19 @@ void expectAll(const Cases& cases) {
 }
 
 TEST(IQ, ParsesTruncatingAndFormats) {
-  expectAll({{IQ("0.005"), ".00"}, {IQ("12.345"), "12.34"}, {IQ("-0.5"), "-.50"}, {IQ("007"), "7.00"},
-             {IQ(""), ".00"}, {IQ(nullptr), ".00"}, {IQ(" 1 2 "), "12.00"},
+  expectAll({{IQ("0.005"), ".00"},
+             {IQ("12.345"), "12.34"},
+             {IQ("-0.5"), "-.50"},
+             {IQ("007"), "7.00"},
+             {IQ(""), ".00"},
+             {IQ(nullptr), ".00"},
+             {IQ(" 1 2 "), "12.00"},
              {IQ("1.2.3"), "12.30"},  // the last point counts; other characters hold no place
-             {IQ(-2147483647 - 1), "-2147483648.00"}, {IQ((unsigned char)255), "255.00"},
-             {IQ((char)-128), "-128.00"}, {IQ(0), ".00"}, {Var(" 12.5").toIQ(), "12.50"}});
+             {IQ(-2147483647 - 1), "-2147483648.00"},
+             {IQ((unsigned char)255), "255.00"},
+             {IQ((char)-128), "-128.00"},
+             {IQ(0), ".00"},
+             {Var(" 12.5").toIQ(), "12.50"}});
   // More than 510 integer digits: the most significant ones are dropped.
   EXPECT_EQ(dec(("4" + repeat('1', 510) + ".99").c_str()), repeat('1', 510) + ".99");
   EXPECT_EQ(thrownMessage([] { Var("abc").toIQ(); }), "it's not numeric");
@@ -37,16 +45,30 @@ TEST(IQ, ArithmeticFollowsTheSignAndTruncationRules) {
   const IQ a("-2"), b("-5"), three("3");
   IQ self("1.5");
   self.setMult(self, IQ("2"));  // the target may be an operand
-  expectAll({{IQ("0.01") - IQ("0.02"), "-.01"}, {IQ("8") - IQ("10"), "-2.00"}, {a - IQ("5"), "-7.00"},
-             {b - a, "-3.00"}, {a - b, "3.00"}, {three - three, ".00"}, {a - a, "-.00"},
-             {IQ("-3") + three, "-.00"}, {three + IQ("-3"), ".00"},
+  expectAll({{IQ("0.01") - IQ("0.02"), "-.01"},
+             {IQ("8") - IQ("10"), "-2.00"},
+             {a - IQ("5"), "-7.00"},
+             {b - a, "-3.00"},
+             {a - b, "3.00"},
+             {three - three, ".00"},
+             {a - a, "-.00"},
+             {IQ("-3") + three, "-.00"},
+             {three + IQ("-3"), ".00"},
              {IQ("999999999.99") + IQ("0.01"), "1000000000.00"},  // carry across a limb
              // each partial product is truncated on its own
-             {IQ("0.15") * IQ("0.15"), ".01"}, {IQ("1.99") * IQ("1.99"), "3.95"}, {a * three, "-6.00"},
-             {a * IQ("-3"), "6.00"}, {IQ("0") * IQ("-3"), "-.00"}, {self, "3.00"},
+             {IQ("0.15") * IQ("0.15"), ".01"},
+             {IQ("1.99") * IQ("1.99"), "3.95"},
+             {a * three, "-6.00"},
+             {a * IQ("-3"), "6.00"},
+             {IQ("0") * IQ("-3"), "-.00"},
+             {self, "3.00"},
              // division truncates toward zero; div() keeps the integer part
-             {IQ("1") / three, ".33"}, {IQ("2") / IQ("-4"), "-.50"}, {IQ("1") / IQ("0.07"), "14.28"},
-             {IQ("-7") / IQ("2"), "-3.50"}, {IQ("7").div(IQ("2")), "3.00"}, {IQ("-7").div(IQ("2")), "-3.00"},
+             {IQ("1") / three, ".33"},
+             {IQ("2") / IQ("-4"), "-.50"},
+             {IQ("1") / IQ("0.07"), "14.28"},
+             {IQ("-7") / IQ("2"), "-3.50"},
+             {IQ("7").div(IQ("2")), "3.00"},
+             {IQ("-7").div(IQ("2")), "-3.00"},
              {IQ("7.99").div(IQ("0.5")), "15.00"}});
 }
 
@@ -77,8 +99,15 @@ TEST(IQ, DivisionFailuresAreReported) {
 
 TEST(IQ, PowerMultipliesRepeatedly) {
   // -1 settles into a sign flip, odd powers staying negative; -0.5 reaches zero with its sign flipping.
-  const struct { const char* base; unsigned exponent; const char* expected; } powers[] = {
-      {"1.5", 3, "3.37"}, {"7", 0, "1.00"}, {"0.5", 3, ".12"}, {"-1", 4000000001u, "-1.00"}, {"-0.5", 4000000000u, ".00"}};
+  const struct {
+    const char* base;
+    unsigned exponent;
+    const char* expected;
+  } powers[] = {{"1.5", 3, "3.37"},
+                {"7", 0, "1.00"},
+                {"0.5", 3, ".12"},
+                {"-1", 4000000001u, "-1.00"},
+                {"-0.5", 4000000000u, ".00"}};
   for (const auto& p : powers) {
     IQ v(p.base);
     v.pow(p.exponent);

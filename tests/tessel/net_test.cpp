@@ -204,7 +204,10 @@ TEST_F(PythonHttp, ServesTheFileByteForByte) {
                         "s.timeout = 20\n"
                         "print(s.server_address[1], flush=True)\n"
                         "for _ in range(2): s.handle_request()\n"
-                        "' " + dir.string() + " 2>/dev/null").c_str(), "r");
+                        "' " +
+                        dir.string() + " 2>/dev/null")
+                           .c_str(),
+                       "r");
   ASSERT_NE(server, nullptr);
   char line[16] = {};
   ASSERT_NE(fgets(line, sizeof line, server), nullptr) << "http.server did not start";

@@ -79,8 +79,7 @@ TEST_F(Streams, FailuresAreMessagesNotHangs) {
   for (const char* unreadable : {"missing", "data"})
     EXPECT_EQ(thrownMessage([&] { InOutFile f(unreadable, "rb"); }), "can not open file");
   const char* bad[][2] = {{"", "rb"}, {nullptr, "rb"}, {"x", ""}};
-  for (auto& c : bad)
-    EXPECT_EQ(thrownMessage([&] { InOutFile f(c[0], c[1]); }), "InOutFile: empty file name or mode");
+  for (auto& c : bad) EXPECT_EQ(thrownMessage([&] { InOutFile f(c[0], c[1]); }), "InOutFile: empty file name or mode");
   writeFile("empty", "");
   EXPECT_TRUE(InOutFile("empty", "rb").end());
   {

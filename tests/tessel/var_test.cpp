@@ -55,7 +55,8 @@ TEST_F(VarTest, ConversionsReadTheLongestPrefix) {
     const Var v(text);
     EXPECT_EQ(thrownMessage([&] { v.toInt(); }) + thrownMessage([&] { v.toUnsigned(); }) +
                   thrownMessage([&] { v.toFloat(); }),
-              "not numericnot numericnot numeric") << text;
+              "not numericnot numericnot numeric")
+        << text;
   }
 }
 
