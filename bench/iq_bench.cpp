@@ -82,24 +82,21 @@ BENCHMARK_CAPTURE(IQ_op, div, Shape::Divide, [](IQ& c, const IQ& a, const IQ& b)
 BENCHMARK_CAPTURE(IQ_op, sqrt, Shape::Single, [](IQ& c, const IQ& a, const IQ&) { c = a, c.sqrt(); }) SIZES;
 BENCHMARK_CAPTURE(GMP_op, add, Shape::Full, [](mpz_t c, mpz_t a, mpz_t b, mpz_t) { mpz_add(c, a, b); }) SIZES;
 BENCHMARK_CAPTURE(GMP_op, sub, Shape::Full, [](mpz_t c, mpz_t a, mpz_t b, mpz_t) { mpz_sub(c, a, b); }) SIZES;
-BENCHMARK_CAPTURE(GMP_op, mul, Shape::Half,
-                  [](mpz_t c, mpz_t a, mpz_t b, mpz_t) {
-                    mpz_mul(c, a, b);
-                    mpz_tdiv_q_ui(c, c, 100);
-                  })
-SIZES;
-BENCHMARK_CAPTURE(GMP_op, div, Shape::Divide,
-                  [](mpz_t c, mpz_t a, mpz_t b, mpz_t t) {
-                    mpz_mul_ui(t, a, 100);
-                    mpz_tdiv_q(c, t, b);
-                  })
-SIZES;
-BENCHMARK_CAPTURE(GMP_op, sqrt, Shape::Single,
-                  [](mpz_t c, mpz_t a, mpz_t, mpz_t t) {
-                    mpz_mul_ui(t, a, 100);
-                    mpz_sqrt(c, t);
-                  })
-SIZES;
+// A macro's lambda argument and the SIZES after it read best as written.
+// clang-format off
+BENCHMARK_CAPTURE(GMP_op, mul, Shape::Half, [](mpz_t c, mpz_t a, mpz_t b, mpz_t) {
+  mpz_mul(c, a, b);
+  mpz_tdiv_q_ui(c, c, 100);
+}) SIZES;
+BENCHMARK_CAPTURE(GMP_op, div, Shape::Divide, [](mpz_t c, mpz_t a, mpz_t b, mpz_t t) {
+  mpz_mul_ui(t, a, 100);
+  mpz_tdiv_q(c, t, b);
+}) SIZES;
+BENCHMARK_CAPTURE(GMP_op, sqrt, Shape::Single, [](mpz_t c, mpz_t a, mpz_t, mpz_t t) {
+  mpz_mul_ui(t, a, 100);
+  mpz_sqrt(c, t);
+}) SIZES;
+// clang-format on
 
 namespace {
 

@@ -25,16 +25,16 @@ const unsigned short CP1252_HIGH[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 
 
 unsigned unicodeOf(unsigned byte) { return byte >= 0x80 && byte < 0xA0 ? CP1252_HIGH[byte - 0x80] : byte; }
 
+// A fontconfig pattern, destroyed with its owner.
+using Pattern = std::unique_ptr<FcPattern, void (*)(FcPattern*)>;
+
 std::string fontFile() {
   if (!FcInit()) return "";
-  std::unique_ptr<FcPattern, void (*)(FcPattern*)> pattern(FcNameParse(
-                                                               reinterpret_cast<const FcChar8*>("Courier New:bold")),
-                                                           FcPatternDestroy);
+  Pattern pattern(FcNameParse(reinterpret_cast<const FcChar8*>("Courier New:bold")), FcPatternDestroy);
   FcConfigSubstitute(nullptr, pattern.get(), FcMatchPattern);
   FcDefaultSubstitute(pattern.get());
   FcResult result;
-  std::unique_ptr<FcPattern, void (*)(FcPattern*)> match(FcFontMatch(nullptr, pattern.get(), &result),
-                                                         FcPatternDestroy);
+  Pattern match(FcFontMatch(nullptr, pattern.get(), &result), FcPatternDestroy);
   FcChar8* file = nullptr;
   if (!match || FcPatternGetString(match.get(), FC_FILE, 0, &file) != FcResultMatch) return "";
   return reinterpret_cast<const char*>(file);
