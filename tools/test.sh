@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs the whole test suite: the sanitizer build (with the
-# fuzz targets' short runs when clang is there) first, the plain build last.
+# Sets up, builds and runs the whole test suite: the format check, the sanitizer
+# build (with the fuzz targets' short runs when clang is there), the plain build last.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -23,6 +23,8 @@ if [[ -z "${DISPLAY:-}" ]]; then
 fi
 
 status=0
+echo "== format"
+tools/format.sh --check || status=1
 echo "== build: sanitizers"
 cmake -S . -B build-sanitize "${sanitize_flags[@]}" >/dev/null && cmake --build build-sanitize -j "$jobs" || exit 1
 echo "== build: plain"
