@@ -13,7 +13,7 @@
 #include <kro/textureMenager.h>
 #include <tessel/var.h>
 
-#include "platform/window.h"
+#include <platform/window.h>
 
 #include <GL/gl.h>
 #include <benchmark/benchmark.h>

@@ -3,7 +3,7 @@
 // sequence, every window message turned into calls on the console or the
 // current module, and one frame of timer, module change, update and drawing.
 
-#include "platform/window.h"
+#include <platform/window.h>
 
 class Mod;
 

@@ -1,19 +1,13 @@
-#include "platform/clipboard.h"
+#include <platform/clipboard.h>
+#include <platform/display.h>
 
 #include <SDL.h>
 
-#include <cstdlib>
 #include <string>
 
 namespace platform {
 
 namespace {
-
-bool hasDisplay() {
-  const char* x11 = std::getenv("DISPLAY");
-  const char* wayland = std::getenv("WAYLAND_DISPLAY");
-  return (x11 && *x11) || (wayland && *wayland);
-}
 
 // The clipboard needs SDL's video part, which the window may not have started yet.
 // Started here it stays up, so that the text we own is still served.
@@ -21,8 +15,7 @@ bool videoReady() {
   if (SDL_WasInit(SDL_INIT_VIDEO)) return true;
   // Without a display SDL would fall back to a clipboard inside this process only.
   if (!hasDisplay()) return false;
-  const char* wayland = std::getenv("WAYLAND_DISPLAY");
-  if (!wayland || !*wayland) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+  if (!waylandDisplay()) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
   return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
 }
 
@@ -41,6 +34,13 @@ bool getClipboardText(std::string& text) {
 bool setClipboardText(const char* text) {
   if (!videoReady()) return false;
   return SDL_SetClipboardText(text) == 0;
+}
+
+void serveClipboard() {
+  if (!SDL_WasInit(SDL_INIT_VIDEO)) return;
+  SDL_PumpEvents();
+  // Nobody reads the queue here: the news of another owner would pile up.
+  SDL_FlushEvent(SDL_CLIPBOARDUPDATE);
 }
 
 }  // namespace platform

@@ -1,4 +1,4 @@
-#include "platform/nl.h"
+#include <platform/nl.h>
 
 #include <arpa/inet.h>
 #include <netdb.h>

@@ -1,4 +1,4 @@
-#include "platform/outlineFont.h"
+#include <platform/outlineFont.h>
 
 #include <GL/gl.h>
 #include <GL/glu.h>

@@ -1,4 +1,5 @@
-#include "platform/window.h"
+#include <platform/display.h>
+#include <platform/window.h>
 
 #include <SDL.h>
 
@@ -118,15 +119,13 @@ unsigned virtualKey(int sdl) {
 }
 
 bool openWindow(int width, int height, bool fullscreen, const char* title, std::string& error) {
-  // Without a display SDL would fall back to drawing off screen, where nobody sees the game.
-  const char* x11 = std::getenv("DISPLAY");
-  const char* wayland = std::getenv("WAYLAND_DISPLAY");
-  if ((!x11 || !*x11) && (!wayland || !*wayland)) {
+  if (!hasDisplay()) {
     error = "no display to open the window on (DISPLAY is not set)";
     return false;
   }
-  if (!wayland || !*wayland) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+  if (!waylandDisplay()) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+    const char* x11 = std::getenv("DISPLAY");
     error = std::string("cannot open the display ") + (x11 ? x11 : "") + ": " + SDL_GetError();
     return false;
   }

@@ -1,7 +1,7 @@
 #include <kro/cfr.h>
 #include <kro/kro.h>
 
-#include "platform/outlineFont.h"
+#include <platform/outlineFont.h>
 
 #include <GL/gl.h>
 

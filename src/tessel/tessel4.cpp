@@ -1,6 +1,6 @@
 #include <tessel/tessel4.h>
 
-#include "platform/clipboard.h"
+#include <platform/clipboard.h>
 
 std::string Tessel4::getClipboard() {
   std::string text;

@@ -15,7 +15,8 @@
 #include <kro/modtxtshow.h>
 #include <kro/textureMenager.h>
 
-#include "platform/window.h"
+#include <platform/display.h>
+#include <platform/window.h>
 
 #include <GL/gl.h>
 #include <GL/glu.h>
@@ -38,7 +39,7 @@ const int SIZE = 256;
 class Render : public TempDirTest {
 protected:
   static void SetUpTestSuite() {
-    if (!std::getenv("DISPLAY") || !*std::getenv("DISPLAY")) return;
+    if (!platform::hasDisplay()) return;
     std::string error;
     ready = platform::openWindow(SIZE, SIZE, false, "render test", error) && kroInit(error);
     if (ready) TextureMenager::initImageLibrary();

@@ -4,7 +4,8 @@
 
 #include <kro/shader.h>
 
-#include "platform/window.h"
+#include <platform/display.h>
+#include <platform/window.h>
 
 #include <gtest/gtest.h>
 
@@ -42,7 +43,7 @@ GLint GLAPIENTRY countingGetUniformLocation(GLuint program, const GLchar* name) 
 class ShaderGl : public ConsoleTest {
 protected:
   static void SetUpTestSuite() {
-    if (!std::getenv("DISPLAY") || !*std::getenv("DISPLAY")) return;
+    if (!platform::hasDisplay()) return;
     std::string error;
     ready = platform::openWindow(SIZE, SIZE, false, "shader test", error);
     ASSERT_TRUE(ready) << error;

@@ -4,7 +4,7 @@
 #include <tessel/tessel3.h>
 #include <tessel/tessel4.h>
 
-#include "platform/window.h"
+#include <platform/clipboard.h>
 
 #include <sys/wait.h>
 
@@ -87,13 +87,11 @@ TEST_F(Helpers, RegAgreesWithGrepE) {
 
 namespace {
 
-// Handles window events, and with them the requests for the text we own, until
-// done() or 10 s.
+// Answers the requests for the text we own until done() or 10 s.
 bool serveUntil(const std::function<bool()>& done) {
   const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  for (platform::Message m; std::chrono::steady_clock::now() < until;) {
-    while (platform::pollMessage(m)) {
-    }
+  while (std::chrono::steady_clock::now() < until) {
+    platform::serveClipboard();
     if (done()) return true;
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }

@@ -3,7 +3,7 @@
 #include <tessel/inHttp.h>
 #include <tessel/inOutNet.h>
 
-#include "platform/nl.h"
+#include <platform/nl.h>
 
 #include <arpa/inet.h>
 #include <sys/socket.h>

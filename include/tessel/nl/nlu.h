@@ -1,7 +1,7 @@
 #pragma once
 // Network set-up shared by the TCP and HTTP streams. Failures are thrown as messages.
 
-#include "platform/nl.h"
+#include <platform/nl.h>
 
 // Initialises the network layer on the first call: blocking TCP over IP.
 void nluInit();

@@ -12,5 +12,8 @@ namespace platform {
 bool getClipboardText(std::string& text);
 // False when there is no display to reach or it refuses the text.
 bool setClipboardText(const char* text);
+// Answers the display's requests for the text we set, for a process that does
+// not run the window's event loop.
+void serveClipboard();
 
 }  // namespace platform
