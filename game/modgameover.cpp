@@ -28,7 +28,7 @@ void ModGameOver::update(float t) {
 }
 
 void ModGameOver::keydown(char key) {
-  if (key == 13) endOfMod();
+  if (key == vk::RETURN) endOfMod();
 }
 
 // After four seconds every update would report again until the module

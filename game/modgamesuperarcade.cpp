@@ -54,7 +54,7 @@ void ModGameSuperArcade::result(bool won, int levelScore) {
 }
 
 void ModGameSuperArcade::keydown(char key) {
-  if (key != 13 || atime <= 1.0f) return;
+  if (key != vk::RETURN || atime <= 1.0f) return;
   if (!win)
     retry();
   else if (level >= levelLimit)

@@ -28,7 +28,7 @@ void ModGameSuperSurvival::result(bool won, int levelScore) {
 
 // The total goes to the top list, which asks for a name when it earns a place.
 void ModGameSuperSurvival::keydown(char key) {
-  if (key != 13 || atime <= 1.0f || win) return;
+  if (key != vk::RETURN || atime <= 1.0f || win) return;
   ModTopList::I()->add(unsigned(scoreSum));
   reset();
   if (!nextMod) nextMod = ModMainMenu::I();

@@ -28,8 +28,6 @@ const bool configVsync = true;
 bool bPause = false;
 Mod* mod = nullptr;
 
-const unsigned ESCAPE = 27, SPACE = 32;
-
 bool startsWith(const std::string& word, char letter) {
   return !word.empty() && std::tolower(static_cast<unsigned char>(word[0])) == letter;
 }
@@ -162,8 +160,8 @@ void wndProc(const platform::Message& m) {
       keys[m.code & 0xFF] = true;
       if (!Cfr::I()->keydown(static_cast<unsigned char>(m.code))) {
         mod->keydown(static_cast<char>(m.code));
-        if (m.code == ESCAPE) nextMod = ModMainMenu::I();
-        if (m.code == SPACE) bPause = !bPause;
+        if (m.code == vk::ESCAPE) nextMod = ModMainMenu::I();
+        if (m.code == vk::SPACE) bPause = !bPause;
       }
       break;
     case Message::KeyUp:

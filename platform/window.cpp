@@ -19,6 +19,9 @@ SDL_Cursor* crossHair = nullptr;
 // One SDL event can make several messages (typed text arrives byte by byte).
 std::deque<Message> pending;
 
+// SDL's keys and the virtual-key codes they make: the one place the codes are
+// made, so they are written as numbers here; the engine names them (kro/keys.h).
+// Letters, digits, F keys and the keypad follow in virtualKey.
 struct KeyCode {
   SDL_Keycode sdl;
   unsigned vk;

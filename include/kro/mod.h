@@ -3,6 +3,8 @@
 // current; the shell hands it events, updates it once per frame and draws it.
 // Modules never switch directly: they store the wanted module in nextMod.
 
+#include <kro/keys.h>
+
 class Mod {
 public:
   virtual void init() {}
@@ -33,4 +35,4 @@ extern Mod* nextMod;
 // What the shell keeps of the window and the keyboard, read by modules.
 extern int scrwidth;    // client width in pixels
 extern int scrheight;   // client height in pixels, never below 1
-extern bool keys[256];  // pressed state by virtual-key code
+extern bool keys[256];  // pressed state by virtual-key code (kro/keys.h)

@@ -1,5 +1,6 @@
 #include <kro/cfr.h>
 #include <kro/cfrCmds.h>
+#include <kro/keys.h>
 #include <kro/kro.h>
 #include <kro/mod.h>
 #include <kro/script.h>
@@ -14,9 +15,8 @@
 
 namespace {
 
-const unsigned LINE_MAX = 255;
+const unsigned INPUT_MOST = 255;  // characters of the input line
 const unsigned HISTORY = 16;
-const unsigned char TOGGLE_KEY = 192;
 const char PROTECTED_SPACE = '\t';  // tabs are gone from the copy once the quote pass runs
 const unsigned long long UNLIMITED = ~0ull;
 
@@ -199,22 +199,22 @@ void Cfr::addCmd2History(const char* cmd) {
   lastCmdHistoryReaded = 0;
   if (!*cmd) return;
   std::memmove(lastCmdHistory[1], lastCmdHistory[0], (HISTORY - 1) * sizeof lastCmdHistory[0]);
-  std::strncpy(lastCmdHistory[0], cmd, LINE_MAX);
-  lastCmdHistory[0][LINE_MAX] = 0;
+  std::strncpy(lastCmdHistory[0], cmd, INPUT_MOST);
+  lastCmdHistory[0][INPUT_MOST] = 0;
 }
 
 bool Cfr::keydown(unsigned char key) {
-  if (key == TOGGLE_KEY) {
+  if (key == vk::GRAVE) {
     changeMode();
     return true;
   }
   if (mode != 'A') return false;
   const size_t length = std::strlen(newcmd);
   switch (key) {
-    case 8:
+    case vk::BACKSPACE:
       if (length) newcmd[length - 1] = 0;
       break;
-    case 13: {
+    case vk::RETURN: {
       const std::string line(newcmd);
       addCmd2History(line.c_str());
       echo(line.c_str(), 4);
@@ -222,13 +222,13 @@ bool Cfr::keydown(unsigned char key) {
       newcmd[0] = 0;
       break;
     }
-    case 38:
+    case vk::UP:
       if (lastCmdHistoryReaded < HISTORY) {
         std::memcpy(newcmd, lastCmdHistory[lastCmdHistoryReaded], sizeof newcmd);
         ++lastCmdHistoryReaded;
       }
       break;
-    case 9: complete(); break;
+    case vk::TAB: complete(); break;
   }
   return true;
 }
@@ -250,7 +250,7 @@ void Cfr::complete() {
 bool Cfr::keydownTrans(unsigned char key) {
   if (mode != 'A') return false;
   const size_t length = std::strlen(newcmd);
-  if (isTyped(key) && length < LINE_MAX) {
+  if (isTyped(key) && length < INPUT_MOST) {
     newcmd[length] = char(key);
     newcmd[length + 1] = 0;
   }

@@ -7,13 +7,11 @@
 
 namespace {
 
-const char RETURN = 13, LEFT = 37, RIGHT = 39, HOME = 36, END = 35, UP = 38, DOWN = 40;
-
 class MenuItemBool : public ModMenu::MenuItem {
 public:
   MenuItemBool(const char* text, bool* v) : MenuItem(text), v(v) {}
   void keydown(char key) override {
-    if (key == RETURN) *v = !*v;
+    if (key == vk::RETURN) *v = !*v;
   }
   const char* getValue() override { return *v ? "Yes" : "No"; }
 
@@ -25,8 +23,8 @@ class MenuItemInt : public ModMenu::MenuItem {
 public:
   MenuItemInt(const char* text, int* v) : MenuItem(text), v(v) {}
   void keydown(char key) override {
-    if (key == LEFT) *v = int(unsigned(*v) - 1u);  // wraps like the machine does, without overflow
-    if (key == RIGHT) *v = int(unsigned(*v) + 1u);
+    if (key == vk::LEFT) *v = int(unsigned(*v) - 1u);  // wraps like the machine does, without overflow
+    if (key == vk::RIGHT) *v = int(unsigned(*v) + 1u);
   }
   const char* getValue() override {
     static char value[16];
@@ -42,8 +40,8 @@ class MenuItemFloat : public ModMenu::MenuItem {
 public:
   MenuItemFloat(const char* text, float* v) : MenuItem(text), v(v) {}
   void keydown(char key) override {
-    if (key == LEFT) *v /= 1.1f;
-    if (key == RIGHT) *v *= 1.1f;
+    if (key == vk::LEFT) *v /= 1.1f;
+    if (key == vk::RIGHT) *v *= 1.1f;
   }
   // Values too long for the field are cut, never written past it.
   const char* getValue() override {
@@ -60,7 +58,7 @@ class MenuItemMod : public ModMenu::MenuItem {
 public:
   MenuItemMod(const char* text, Mod* v) : MenuItem(text), v(v) {}
   void keydown(char key) override {
-    if (key == RETURN && v) nextMod = v;
+    if (key == vk::RETURN && v) nextMod = v;
   }
   const char* getValue() override { return ""; }
 
@@ -72,7 +70,7 @@ class MenuItemFun : public ModMenu::MenuItem {
 public:
   MenuItemFun(const char* text, void (*v)()) : MenuItem(text), v(v) {}
   void keydown(char key) override {
-    if (key == RETURN) v();
+    if (key == vk::RETURN) v();
   }
   const char* getValue() override { return ""; }
 
@@ -85,7 +83,7 @@ public:
   explicit MenuItemFunctor(Functor* v) : MenuItem(v->getName()), v(v) {}
   ~MenuItemFunctor() override { delete v; }
   void keydown(char key) override {
-    if (key == RETURN) v->run(0, nullptr);
+    if (key == vk::RETURN) v->run(0, nullptr);
   }
   const char* getValue() override { return ""; }
 
@@ -122,14 +120,14 @@ void ModMenu::add(Functor* v) { append("functor", new MenuItemFunctor(v)); }
 void ModMenu::keydown(char key) {
   const int count = int(item.num);
   switch (key) {
-    case HOME: amenuitem = 0; break;
-    case END:
+    case vk::HOME: amenuitem = 0; break;
+    case vk::END:
       if (count > 0) amenuitem = count - 1;
       break;
-    case UP:
+    case vk::UP:
       if (amenuitem > 0) --amenuitem;
       break;
-    case DOWN:
+    case vk::DOWN:
       if (amenuitem + 1 < count) ++amenuitem;
       break;
     default:

@@ -17,13 +17,13 @@ void ModPrompt::keydown(char key) {
   if (!str || !size) return;
   const std::size_t n = std::strlen(str);
   const unsigned char code = static_cast<unsigned char>(key);
-  if (code == 8) {
+  if (code == vk::BACKSPACE) {
     if (n > 0) str[n - 1] = 0;
-  } else if (code == 13) {
+  } else if (code == vk::RETURN) {
     nextMod = modAfter;
-  } else if (code != 16 && n + 1 < size) {  // the buffer keeps its terminator
+  } else if (code != vk::SHIFT && n + 1 < size) {  // the buffer keeps its terminator
     const bool letter = code >= 'A' && code <= 'Z';
-    str[n] = letter && !keys[16] ? char(code + 32) : key;
+    str[n] = letter && !keys[vk::SHIFT] ? char(code + 32) : key;
     str[n + 1] = 0;
   }
 }

@@ -45,7 +45,7 @@ void ModTxtShow::init() {
 
 void ModTxtShow::update(float t) {
   ProofOb scope("ModTxtShow::update()");
-  y += keys[40] ? 2 * t : t * 0.25f;
+  y += keys[vk::DOWN] ? 2 * t : t * 0.25f;
   if (y - getFs() * float(lines.num) > 1.0f) nextMod = nextNextMod;
 }
 

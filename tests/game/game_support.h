@@ -10,6 +10,7 @@
 #include "modgamesuper.h"
 
 #include <kro/cfr.h>
+#include <kro/keys.h>
 #include <kro/modPrompt.h>
 #include <tessel/var.h>
 
@@ -99,7 +100,7 @@ protected:
     list->add(score);
     if (auto* prompt = dynamic_cast<ModPrompt*>(nextMod)) {
       for (char key : keys) prompt->keydown(key);
-      prompt->keydown(13);
+      prompt->keydown(vk::RETURN);
       nextMod->init();
     }
     nextMod = nullptr;

@@ -18,7 +18,7 @@ protected:
     module.init();
     module.update(seconds);
   }
-  static void enter(Mod& module) { module.keydown(13); }
+  static void enter(Mod& module) { module.keydown(vk::RETURN); }
   // Wins the running level with the score just past its limit.
   void winLevel(ModGameSuper& rules) { rules.result(true, int(game->scoreLimit) + 1); }
 };
@@ -87,10 +87,10 @@ TEST_F(Rules, GameOverReportsOneLossOnce) {
   EXPECT_TRUE(rules.results.empty());
   over->update(0.2f);  // reported after 4 s ...
   over->update(0.1f);
-  over->keydown(13);  // ... and not again
+  over->keydown(vk::RETURN);  // ... and not again
   EXPECT_EQ(rules.results, (std::vector<std::pair<bool, int>>{{false, 0}}));
   over->init();  // the next loss is reported again, here by Enter
-  over->keydown(13);
+  over->keydown(vk::RETURN);
   EXPECT_EQ(rules.results.size(), 2u);
 }
 
@@ -109,7 +109,7 @@ TEST_F(Rules, SurvivalRunsWithoutLimitAndOffersItsTotal) {
   enter(survival);
   ModPrompt* prompt = dynamic_cast<ModPrompt*>(nextMod);
   ASSERT_NE(prompt, nullptr);
-  for (char key : std::string("JOANNA\r")) prompt->keydown(key);  // only four fit
+  for (char key : std::string("JOANNA") + char(vk::RETURN)) prompt->keydown(key);  // only four fit
   EXPECT_EQ(nextMod, list);
   list->init();  // saves
   list->loadFile();

@@ -2,6 +2,7 @@
 #include "modMainMenu.h"
 
 #include <kro/cfr.h>
+#include <kro/keys.h>
 #include <kro/mod.h>
 
 #include <gtest/gtest.h>
@@ -62,37 +63,37 @@ TEST_F(Shell, ModuleChangesTakeEffectAtTheNextFrame) {
 }
 
 TEST_F(Shell, SpacePausesAndEscapeLeadsToTheMainMenu) {
-  key(32);
+  key(vk::SPACE);
   EXPECT_TRUE(paused());
   frameUpdate();
   EXPECT_EQ(screen.updates, 0);
   wndProc({Message::LButtonDown});  // input goes on while paused
-  key(27);
+  key(vk::ESCAPE);
   EXPECT_EQ(screen.events, "d32 L d27 ");
   EXPECT_EQ(nextMod, ModMainMenu::I());
   frameUpdate();  // the change happens, the pause stays
   EXPECT_EQ(currentModule(), ModMainMenu::I());
   EXPECT_TRUE(paused());
   setCurrentModule(&screen);
-  key(32);
+  key(vk::SPACE);
   EXPECT_FALSE(paused());
-  wndProc({Message::KeyUp, 32});
+  wndProc({Message::KeyUp, vk::SPACE});
   EXPECT_NE(screen.events.find("u32"), std::string::npos);
 }
 
 TEST_F(Shell, TheOpenConsoleTakesEveryKeyAndAllText) {
-  key(192);
+  key(vk::GRAVE);
   EXPECT_EQ(Cfr::I()->getMode(), 'A');
-  key(32);
-  key(27);
+  key(vk::SPACE);
+  key(vk::ESCAPE);
   for (char c : std::string("print x")) wndProc({Message::Char, static_cast<unsigned char>(c)});
   EXPECT_STREQ(Cfr::I()->getInput(), "print x");
   EXPECT_EQ(screen.events, "");
   EXPECT_FALSE(paused());
   EXPECT_EQ(nextMod, nullptr);
-  key(192);
-  key(192);
-  EXPECT_TRUE(keys[192]);
+  key(vk::GRAVE);
+  key(vk::GRAVE);
+  EXPECT_TRUE(keys[vk::GRAVE]);
 }
 
 TEST_F(Shell, MousePositionsAndSizes) {

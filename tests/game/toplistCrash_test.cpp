@@ -65,7 +65,7 @@ class TopListCrash : public TopListTest {
 protected:
   // The offered name erased and the score's own name typed in capitals.
   void enterResult(unsigned score) {
-    std::string keys(4, '\x08');
+    std::string keys(4, char(vk::BACKSPACE));
     for (char c : nameOf(score)) keys += char(c - 'a' + 'A');
     TopListTest::enterResult(score, keys);
   }

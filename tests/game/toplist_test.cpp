@@ -38,9 +38,7 @@ TEST_F(TopList, ResultsSortInAndTheFileHoldsSixteenEntries) {
   EXPECT_FALSE(std::filesystem::exists(ModTopList::fileName()));
   enterResult(7, "AB");
   enterResult(7, "");  // the prompt offers the name typed last time
-  enterResult(9,
-              "\x08\x08"
-              "CDEF");
+  enterResult(9, std::string(2, char(vk::BACKSPACE)) + "CDEF");
   EXPECT_EQ(std::string(list->entry(0).name, 4), "cdef");
   EXPECT_EQ(readFile(ModTopList::fileName()), expectedFile({{"cdef", 9}, {"ab", 7}, {"ab", 7}}));
   list->loadFile();

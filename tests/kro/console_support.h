@@ -3,6 +3,7 @@
 // data/log.txt holds exactly the lines the test wrote.
 
 #include <kro/cfr.h>
+#include <kro/keys.h>
 
 #include <sstream>
 #include <string>
@@ -36,8 +37,8 @@ protected:
   }
 
   void openConsole() {
-    while (console->getMode() != 'A') console->keydown(192);
-    for (int i = 0; i < 256; ++i) console->keydown(8);
+    while (console->getMode() != 'A') console->keydown(vk::GRAVE);
+    for (int i = 0; i < 256; ++i) console->keydown(vk::BACKSPACE);
   }
   void type(const std::string& text) {
     for (char c : text) console->keydownTrans(static_cast<unsigned char>(c));

@@ -1,5 +1,6 @@
 #include <kro/cfr.h>
 #include <kro/functor.h>
+#include <kro/keys.h>
 #include <kro/kro.h>
 #include <kro/loglog.h>
 
@@ -178,12 +179,12 @@ TEST_F(Exec, DebugLinesGoToTheLogAtLevelTwo) {
 class Keys : public ConsoleTest {};
 
 TEST_F(Keys, ToggleCyclesModesAndHiddenConsoleTakesNothing) {
-  while (console->getMode() != 'C') console->keydown(192);
-  EXPECT_FALSE(console->keydown(13));
+  while (console->getMode() != 'C') console->keydown(vk::GRAVE);
+  EXPECT_FALSE(console->keydown(vk::RETURN));
   std::string modes;
   for (int i = 0; i < 3; ++i) {
     EXPECT_FALSE(console->getMode() != 'A' && console->keydownTrans('a')) << console->getMode();
-    EXPECT_TRUE(console->keydown(192));
+    EXPECT_TRUE(console->keydown(vk::GRAVE));
     modes += console->getMode();
   }
   EXPECT_EQ(modes, "ABC");
@@ -191,10 +192,10 @@ TEST_F(Keys, ToggleCyclesModesAndHiddenConsoleTakesNothing) {
 
 TEST_F(Keys, TypingKeepsTheAllowedCharactersUpTo255) {
   openConsole();
-  EXPECT_TRUE(console->keydown(65));  // every key is the console's while it is open
+  EXPECT_TRUE(console->keydown('A'));  // every key is the console's while it is open
   type("aZ9 !\"#$%^&*()-=+[]|;:,<.>/?@'\\_{}`~\x01\xe9");
   EXPECT_STREQ(console->getInput(), "aZ9 !\"#$%^&*()-=+[]|;:,<.>/?@'\\");
-  console->keydown(8);
+  console->keydown(vk::BACKSPACE);
   EXPECT_EQ(std::string(console->getInput()).back(), '\'');
   openConsole();
   type(std::string(256, 'q'));
@@ -205,18 +206,18 @@ TEST_F(Keys, EnterRunsTheLineAndUpWalksTheHistory) {
   openConsole();
   for (int i = 0; i < 13; ++i) {
     type("print " + std::to_string(i));
-    console->keydown(13);
+    console->keydown(vk::RETURN);
   }
   for (const char* line : {"print a", "print b", "print c"}) {
     type(line);
-    console->keydown(13);
+    console->keydown(vk::RETURN);
   }
   EXPECT_STREQ(console->getInput(), "");
   EXPECT_EQ(recent(2), (std::vector<std::pair<int, std::string>>{{4, "print c"}, {5, "c "}}));
-  console->keydown(13);  // an empty line: logged, not stored, and the walk starts over
+  console->keydown(vk::RETURN);  // an empty line: logged, not stored, and the walk starts over
   EXPECT_EQ(recent(1)[0], (std::pair<int, std::string>{4, ""}));
   std::vector<std::string> walked;
-  for (int i = 0; i < 18; ++i) walked.push_back((console->keydown(38), console->getInput()));
+  for (int i = 0; i < 18; ++i) walked.push_back((console->keydown(vk::UP), console->getInput()));
   EXPECT_EQ(walked[0] + walked[2], "print cprint a");
   // past the oldest entry the line stays
   EXPECT_EQ(std::vector<std::string>(walked.begin() + 15, walked.end()), std::vector<std::string>(3, "print 0"));
@@ -225,14 +226,14 @@ TEST_F(Keys, EnterRunsTheLineAndUpWalksTheHistory) {
 TEST_F(Keys, TabCompletesOneNameOrListsSeveral) {
   openConsole();
   type("se");
-  console->keydown(9);
+  console->keydown(vk::TAB);
   EXPECT_STREQ(console->getInput(), "set ");
-  console->keydown(9);
+  console->keydown(vk::TAB);
   EXPECT_STREQ(console->getInput(), "set ");
   EXPECT_TRUE(logged().empty());
   openConsole();
   type("e");
-  console->keydown(9);
+  console->keydown(vk::TAB);
   EXPECT_STREQ(console->getInput(), "e");
   EXPECT_EQ(recent(3), (std::vector<std::pair<int, std::string>>{{4, "e"}, {5, "echo"}, {5, "end"}}));
 }

@@ -1,4 +1,5 @@
 #include <kro/fps.h>
+#include <kro/keys.h>
 #include <kro/modMenu.h>
 #include <kro/modPrompt.h>
 #include <kro/modtxtshow.h>
@@ -54,7 +55,7 @@ void call() { ++calls; }
 
 TEST(ModMenu, KeysMoveTheSelectionAndEditTheItems) {
   ModMenu empty;
-  press(empty, {36, 35, 38, 40, 13});
+  press(empty, {vk::HOME, vk::END, vk::UP, vk::DOWN, vk::RETURN});
   EXPECT_EQ(empty.selected(), 0);
 
   Counting target;
@@ -67,23 +68,23 @@ TEST(ModMenu, KeysMoveTheSelectionAndEditTheItems) {
   menu.add(new FunctorStaticVoid("functor", call));
   EXPECT_STREQ(menu.itemAt(5)->text, "functor");
 
-  press(menu, {38, 13});  // up from the top stays; enter toggles
+  press(menu, {vk::UP, vk::RETURN});  // up from the top stays; enter toggles
   EXPECT_TRUE(flag);
   EXPECT_STREQ(menu.itemAt(0)->getValue(), "Yes");
-  press(menu, {40, 37});
+  press(menu, {vk::DOWN, vk::LEFT});
   EXPECT_STREQ(menu.itemAt(1)->getValue(), "0xFFFFFFFF");
-  press(menu, {40, 39, 39});
+  press(menu, {vk::DOWN, vk::RIGHT, vk::RIGHT});
   EXPECT_STREQ(menu.itemAt(2)->getValue(), "1.21");
   floatValue = 3e30f;  // too long for its field: cut, not overrun
   EXPECT_EQ(std::string(menu.itemAt(2)->getValue()).size(), 15u);
-  press(menu, {40, 13});
+  press(menu, {vk::DOWN, vk::RETURN});
   EXPECT_EQ(nextMod, &target);
   nextMod = nullptr;
-  press(menu, {35, 40});  // down from the bottom stays
+  press(menu, {vk::END, vk::DOWN});  // down from the bottom stays
   EXPECT_EQ(menu.selected(), 5);
-  press(menu, {13, 38, 13});
+  press(menu, {vk::RETURN, vk::UP, vk::RETURN});
   EXPECT_EQ(calls, 2);
-  menu.keydown(36);
+  menu.keydown(vk::HOME);
   EXPECT_EQ(menu.selected(), 0);
 }
 
@@ -92,20 +93,20 @@ TEST(ModPrompt, TypesIntoTheCallersBufferUpToItsSize) {
   char name[4] = "old";
   ModPrompt* prompt = ModPrompt::I(name, sizeof name, "pleas give your name", &after);
   EXPECT_STREQ(name, "");
-  press(*prompt, {8, 'A', 'B', 8, 'C'});
+  press(*prompt, {vk::BACKSPACE, 'A', 'B', vk::BACKSPACE, 'C'});
   EXPECT_STREQ(name, "ac");
-  keys[16] = true;
-  press(*prompt, {16, 'D'});
-  keys[16] = false;
+  keys[vk::SHIFT] = true;
+  press(*prompt, {vk::SHIFT, 'D'});
+  keys[vk::SHIFT] = false;
   press(*prompt, {'E', ' '});  // the buffer is full
   EXPECT_STREQ(name, "acD");
-  prompt->keydown(13);
+  prompt->keydown(vk::RETURN);
   EXPECT_EQ(nextMod, &after);
   nextMod = nullptr;
 
   char wide[16];
   ModPrompt::I(wide, sizeof wide, "q", &after);
-  press(*prompt, {'1', ' ', 37, 27});
+  press(*prompt, {'1', ' ', vk::LEFT, vk::ESCAPE});
   EXPECT_STREQ(wide, "1 %\x1b");
 }
 
@@ -119,7 +120,7 @@ TEST_F(TextPages, ScrollsOutThenHandsOver) {
   ModTxtShow* show = ModTxtShow::I(&after, "data/ten.txt", "data/bg.png");
   EXPECT_EQ(show->lineCount(), 10u);
   for (bool down : {false, true}) {
-    keys[40] = down;
+    keys[vk::DOWN] = down;
     show->init();
     float seconds = 0;
     for (; !nextMod; seconds += 0.01f) show->update(0.01f);
@@ -127,7 +128,7 @@ TEST_F(TextPages, ScrollsOutThenHandsOver) {
     EXPECT_EQ(nextMod, &after);
     nextMod = nullptr;
   }
-  keys[40] = false;
+  keys[vk::DOWN] = false;
 
   writeFile("data/two.txt", "a\r\nb\n");
   EXPECT_EQ(ModTxtShow::I(nullptr, "data/two.txt", nullptr)->lineCount(), 3u);
