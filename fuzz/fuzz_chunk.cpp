@@ -20,10 +20,7 @@
 
 namespace {
 
-struct Closer {
-  void operator()(FILE* f) const { fclose(f); }
-};
-using Stream = std::unique_ptr<FILE, Closer>;
+using Stream = Tessel::File;
 
 struct Item : Serializable {
   char name[4] = {};

@@ -6,21 +6,17 @@
 // FUZZ_IMG_ONLY=bmp or FUZZ_IMG_ONLY=tga pins the reader for a session on one
 // format.
 #include <kro/img.h>
+#include <tessel/tessel.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <vector>
 
 namespace {
 
 int pinned = -1;
-
-struct FileCloser {
-  void operator()(FILE* f) const { std::fclose(f); }
-};
 
 }  // namespace
 
@@ -33,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size < 2) return 0;  // fmemopen needs at least one byte
   const bool tga = pinned >= 0 ? pinned == 1 : (data[0] & 1) != 0;
   std::vector<std::uint8_t> file(data + 1, data + size);
-  std::unique_ptr<FILE, FileCloser> stream(fmemopen(file.data(), file.size(), "rb"));
+  Tessel::File stream(fmemopen(file.data(), file.size(), "rb"));
   if (!stream) std::abort();
   Img img(1, 1);
   try {

@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 #include <string>
 
 #include <sys/stat.h>
@@ -63,7 +62,7 @@ std::string ModTopList::readList() {
   if (stat(fileName(), &info) != 0) return std::strerror(errno);
   // A folder would open and read as an empty list; a pipe would wait for a writer.
   if (!S_ISREG(info.st_mode)) return "not a file";
-  std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(fileName(), "rb"), std::fclose);
+  File file(std::fopen(fileName(), "rb"));
   if (!file) return std::strerror(errno);
   try {
     load(file.get(), 0);

@@ -18,7 +18,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <memory>
 #include <string>
 
 namespace {
@@ -137,7 +136,7 @@ void setCurrentModule(Mod* module) { mod = module; }
 bool paused() { return bPause; }
 
 void readSettings(const char* name, bool& niceTex, int& width, int& height, bool& fullscreen) {
-  std::unique_ptr<FILE, int (*)(FILE*)> file(Tessel::openFile(name, "r"), std::fclose);
+  Tessel::File file(Tessel::openFile(name, "r"));
   if (!file) return;
   std::string word;
   niceTex = Tessel::readWord(file.get(), word, 255) && startsWith(word, 'n');

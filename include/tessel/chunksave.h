@@ -6,7 +6,6 @@
 #include <tessel/tessel.h>
 
 #include <cstdio>
-#include <memory>
 
 // Seals ChunkSave: a class deriving from it would have to construct this
 // virtual base itself, and only ChunkSave may.
@@ -28,10 +27,6 @@ public:
   FILE* getHand() const { return hand.get(); }
 
 private:
-  struct FileCloser {
-    void operator()(FILE* f) const { fclose(f); }
-  };
-
   unsigned chunk;
-  std::unique_ptr<FILE, FileCloser> hand;
+  File hand;
 };

@@ -4,9 +4,9 @@
 // of the file tell where the program was.
 
 #include <tessel/stack.h>
+#include <tessel/tessel.h>
 
 #include <cstdio>
-#include <memory>
 
 class Proof {
 public:
@@ -28,12 +28,8 @@ public:
 private:
   Proof();
 
-  struct FileCloser {
-    void operator()(FILE* f) const { fclose(f); }
-  };
-
-  Stack<char*> stack;                      // owned copies of the names
-  std::unique_ptr<FILE, FileCloser> hand;  // null: the trace is disabled
+  Stack<char*> stack;  // owned copies of the names
+  Tessel::File hand;   // null: the trace is disabled
 };
 
 // Opens the scope fun for its own lifetime, exceptions included. The name is

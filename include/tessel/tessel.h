@@ -3,10 +3,17 @@
 // writers derive from it to call these unqualified.
 
 #include <cstdio>
+#include <memory>
 #include <string>
 
 class Tessel {
 public:
+  // A file that closes itself on every way out of its scope, thrown messages included.
+  struct FileCloser {
+    void operator()(FILE* f) const { std::fclose(f); }
+  };
+  using File = std::unique_ptr<FILE, FileCloser>;
+
   Tessel() = default;
 
   // Leaves the file position where it was.

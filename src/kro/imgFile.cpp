@@ -12,10 +12,7 @@
 
 namespace {
 
-struct FileCloser {
-  void operator()(FILE* f) const { std::fclose(f); }
-};
-using File = std::unique_ptr<FILE, FileCloser>;
+using File = Tessel::File;
 
 void put16(unsigned char* at, std::uint32_t v) {
   at[0] = v & 0xFF;

@@ -7,7 +7,6 @@
 #include <GL/gl.h>
 
 #include <cstdio>
-#include <memory>
 
 ModTxtShow* ModTxtShow::I(Mod* nextNextMod, const char* filename, const char* texFilename) {
   ProofOb scope("ModTxtShow::I()");
@@ -30,7 +29,7 @@ ModTxtShow::~ModTxtShow() { ProofOb scope("ModTxtShow::~ModTxtShow()"); }
 void ModTxtShow::loadTxt() {
   ProofOb scope("ModTxtShow::loadTxt()");
   lines.num = 0;
-  std::unique_ptr<FILE, int (*)(FILE*)> file(Tessel::openFile(filename, "r"), std::fclose);
+  Tessel::File file(Tessel::openFile(filename, "r"));
   if (!file) throw "can not open file";
   do {
     lines[lines.num] = Tessel2::getTextLine(file.get());

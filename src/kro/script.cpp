@@ -5,7 +5,6 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 #include <string>
 
 Script::Script(const char* file) : runned(false), l(1), lEdited(false) {
@@ -22,7 +21,7 @@ Script::~Script() {
 // file that ends with a line feed has one more, empty line after it. A folder
 // is no script: it gives no lines, as a missing file does.
 void Script::load(const char* file) {
-  std::unique_ptr<FILE, int (*)(FILE*)> hand(Tessel::openFile(file, "r"), std::fclose);
+  Tessel::File hand(Tessel::openFile(file, "r"));
   if (!hand) return;
   do {
     const std::string line = Tessel2::getTextLine(hand.get());

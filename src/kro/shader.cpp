@@ -1,5 +1,6 @@
 #include <kro/kro.h>
 #include <kro/shader.h>
+#include <tessel/tessel.h>
 
 #include <GL/glew.h>
 
@@ -9,10 +10,6 @@
 #include <string>
 
 namespace {
-
-struct FileCloser {
-  void operator()(FILE* f) const { std::fclose(f); }
-};
 
 // The entry points beyond OpenGL 1.1 come from the loader, which needs a current
 // context; without one it is tried again on the next call.
@@ -133,7 +130,7 @@ void Shader::testOpengl() {
 }
 
 char* Shader::file2string(const char* name) {
-  std::unique_ptr<FILE, FileCloser> hand(std::fopen(name, "r"));
+  Tessel::File hand(std::fopen(name, "r"));
   if (!hand) {
     std::fprintf(stderr, "Can't open file '%s' for reading\n", name);
     return nullptr;

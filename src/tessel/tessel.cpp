@@ -6,13 +6,8 @@
 #include <cctype>
 #include <cerrno>
 #include <cstring>
-#include <memory>
 
 namespace {
-
-struct FileCloser {
-  void operator()(FILE* f) const { fclose(f); }
-};
 
 bool isWhite(int c) { return c == ' ' || c == '\t' || c == '\n'; }
 
@@ -26,10 +21,10 @@ unsigned long Tessel::fileSize(FILE* hand) {
   return static_cast<unsigned long>(size);
 }
 
-bool Tessel::is_file(const char* name) { return std::unique_ptr<FILE, FileCloser>(openFile(name, "rb")) != nullptr; }
+bool Tessel::is_file(const char* name) { return File(openFile(name, "rb")) != nullptr; }
 
 FILE* Tessel::openFile(const char* name, const char* mode) {
-  std::unique_ptr<FILE, FileCloser> hand(fopen(name, mode));
+  File hand(fopen(name, mode));
   if (!hand) return nullptr;
   struct stat info;
   if (fstat(fileno(hand.get()), &info) != 0) return nullptr;

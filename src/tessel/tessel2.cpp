@@ -1,15 +1,5 @@
 #include <tessel/tessel2.h>
 
-#include <memory>
-
-namespace {
-
-struct FileCloser {
-  void operator()(FILE* f) const { fclose(f); }
-};
-
-}  // namespace
-
 std::string Tessel2::getline(FILE* hand) {
   std::string line;
   int c = fgetc(hand);
@@ -51,7 +41,7 @@ std::string Tessel2::strtolower(std::string text) {
 }
 
 std::string Tessel2::file_get_contents(std::string name) {
-  std::unique_ptr<FILE, FileCloser> hand(openFile(name.c_str(), "r"));
+  File hand(openFile(name.c_str(), "r"));
   if (!hand) throw "file_get_contents() - can not open file for read";
   std::string text;
   char block[4096];

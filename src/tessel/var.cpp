@@ -2,7 +2,6 @@
 #include <tessel/var.h>
 
 #include <cstdio>
-#include <memory>
 
 ArrayMap<Var> Var::global;
 
@@ -89,7 +88,7 @@ bool Var::isset(const char* name) { return global.isKey(name); }
 
 void Var::loadGlobal(const char* fileName) {
   log("Var::loadGlobal");
-  std::unique_ptr<FILE, int (*)(FILE*)> file(Tessel::openFile(fileName, "r"), std::fclose);
+  Tessel::File file(Tessel::openFile(fileName, "r"));
   if (!file) throw "Var::loadGlobal can not read file";
   std::string name, text;
   while (Tessel::readWord(file.get(), name, WORD_MAX) && Tessel::readWord(file.get(), text, WORD_MAX))

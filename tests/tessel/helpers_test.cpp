@@ -7,11 +7,11 @@
 #include <memory>
 #include <string>
 
-using File = std::unique_ptr<FILE, int (*)(FILE*)>;
+using File = Tessel::File;
 
 // An anonymous file holding bytes, positioned at its start.
 File openWith(const std::string& bytes) {
-  File f(tmpfile(), fclose);
+  File f(tmpfile());
   fwrite(bytes.data(), 1, bytes.size(), f.get());
   rewind(f.get());
   return f;
