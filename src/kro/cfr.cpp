@@ -4,6 +4,8 @@
 #include <kro/kro.h>
 #include <kro/mod.h>
 #include <kro/script.h>
+#include <tessel/message.h>
+#include <tessel/scopedValue.h>
 
 #include <GL/gl.h>
 
@@ -19,13 +21,6 @@ const unsigned INPUT_MOST = 255;  // characters of the input line
 const unsigned HISTORY = 16;
 const char PROTECTED_SPACE = '\t';  // tabs are gone from the copy once the quote pass runs
 const unsigned long long UNLIMITED = ~0ull;
-
-// Keeps a count up for the lifetime of a scope.
-struct DepthGuard {
-  int& depth;
-  explicit DepthGuard(int& d) : depth(d) { ++depth; }
-  ~DepthGuard() { --depth; }
-};
 
 bool isTyped(unsigned char c) {
   if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')) return true;
@@ -129,7 +124,7 @@ void Cfr::setStepLimit(unsigned long long steps) { stepsLeft = steps; }
 int Cfr::exec(const char* cmd) {
   while (*cmd == ' ') ++cmd;
   if (!*cmd) return 0;
-  DepthGuard depth(execDepth);
+  ScopedValue<int> depth(execDepth, execDepth + 1);
   try {
     if (execDepth > MAX_EXEC_DEPTH) throw "commands nested too deep";
     if (stepsLeft == 0) throw "step limit reached";
@@ -155,24 +150,13 @@ int Cfr::execSys(int argc, const char** argv) {
   }
   for (unsigned i = 0; i < functor.num; ++i)
     if (std::strcmp(functor[i]->getName(), argv[0]) == 0) return functor[i]->run(argc, argv);
-  // The message outlives the throw; exec uses it before any other command runs.
-  static std::string unknown;
-  unknown = std::string("unknow function \"") + argv[0] + "\"";
-  throw unknown.c_str();
+  throwMessage(std::string("unknow function \"") + argv[0] + "\"");
 }
 
 void Cfr::runScirpt(Script* s) {
   if (scriptDepth >= MAX_SCRIPT_DEPTH) throw "scripts nested too deep";
-  struct Restore {
-    Cfr& console;
-    Script* previous;
-    ~Restore() {
-      console.script = previous;
-      --console.scriptDepth;
-    }
-  } restore{*this, script};
-  script = s;
-  ++scriptDepth;
+  ScopedValue<Script*> current(script, s);
+  ScopedValue<int> depth(scriptDepth, scriptDepth + 1);
   try {
     s->run();
   } catch (const char*) {

@@ -2,6 +2,7 @@
 #include <kro/cfrCmds.h>
 #include <kro/kro.h>
 #include <kro/script.h>
+#include <tessel/message.h>
 
 #include <cerrno>
 #include <climits>
@@ -38,20 +39,12 @@ std::string joined(int from, int to, const char** argv) {
 
 Script& runningScript(const char* command) {
   Script* script = Cfr::I()->currentScript();
-  if (!script) {
-    static std::string message;
-    message = std::string(command) + " work only in script's";
-    throw message.c_str();
-  }
+  if (!script) throwMessage(std::string(command) + " work only in script's");
   return *script;
 }
 
 int jumpTarget(int argc, const char** argv, const char* command) {
-  if (argc != 2) {
-    static std::string message;
-    message = std::string(command) + " needs exactly 1 argument";
-    throw message.c_str();
-  }
+  if (argc != 2) throwMessage(std::string(command) + " needs exactly 1 argument");
   return intOrZero(argv[1]);
 }
 
@@ -169,9 +162,7 @@ int bc(int argc, const char** argv) {
     case '<': return a < b;
     case '>': return a > b;
   }
-  static std::string message;
-  message = std::string("bc unknow operator ") + op;
-  throw message.c_str();
+  throwMessage(std::string("bc unknow operator ") + op);
 }
 
 int set(Var name, Var value) {

@@ -2,9 +2,9 @@
 
 #include <tessel/chunksave.h>
 #include <tessel/proof.h>
+#include <tessel/scopedValue.h>
 
 #include <cerrno>
-#include <memory>
 #include <string>
 
 #include <fcntl.h>
@@ -28,10 +28,7 @@ const char* const CANNOT_OPEN = "Serializable::save - can not open file";
 const char* const CANNOT_WRITE = "Serializable::save - can not write file";
 const char* const CANNOT_REPLACE = "Serializable::save - can not replace file";
 
-struct FileCloser {
-  void operator()(FILE* f) const { fclose(f); }
-};
-using File = std::unique_ptr<FILE, FileCloser>;
+using File = Tessel::File;
 
 // A full disk shows only when the buffer goes out; it must not pass for success.
 void flushOut(FILE* file, bool durable) {
@@ -104,18 +101,6 @@ bool replaceable(const char* name) {
   struct stat info;
   return stat(name, &info) != 0 || S_ISREG(info.st_mode);
 }
-
-// A save that throws must not leave every later text file indented deeper.
-class DepthScope {
-public:
-  explicit DepthScope(unsigned& depth) : depth(depth) { ++depth; }
-  ~DepthScope() { --depth; }
-  DepthScope(const DepthScope&) = delete;
-  DepthScope& operator=(const DepthScope&) = delete;
-
-private:
-  unsigned& depth;
-};
 
 unsigned fromLittleEndian(const unsigned char* b) { return Tessel::chunk2unsigned(b[0], b[1], b[2], b[3]); }
 
@@ -200,7 +185,8 @@ void Serializable::save(FILE* hand) {
   act = 'S';
   this->hand = hand;
   {
-    DepthScope nested(deapth);
+    // A save that throws must not leave every later text file indented deeper.
+    ScopedValue<unsigned> nested(deapth, deapth + 1);
     loadSave();
   }
   act = 0;
