@@ -145,11 +145,9 @@ void ModGame::spawn() {
 }
 
 void ModGame::update(float t) {
-  // The spawn counter belongs to the program, not to a game: reset leaves it.
-  static int count = 256;
-  count = int(float(count) - t * 4096.0f);
-  if (!kalvor && count < 0) {
-    count = std::rand() % 4096;
+  spawnCountdown = int(float(spawnCountdown) - t * 4096.0f);
+  if (!kalvor && spawnCountdown < 0) {
+    spawnCountdown = std::rand() % 4096;
     spawn();
   }
   // Objects created during the pass are updated in the same pass.

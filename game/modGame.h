@@ -45,6 +45,11 @@ public:
   bool autoIncLevel = false;
   bool kalvor = false;  // a boss event is under way: nothing spawns
 
+  // The next enemy comes when this falls below 0; it falls by 4096 a second.
+  // It belongs to the program, not to a game: reset leaves it.
+  static constexpr int SPAWN_COUNTDOWN_AT_START = 256;
+  int spawnCountdown = SPAWN_COUNTDOWN_AT_START;
+
 private:
   ModGame();
   ~ModGame() override;

@@ -92,6 +92,9 @@ public:
   // Random walkers from the pixels of alpha 1 stick where they first touch the
   // crystal; true when maxputnum pixels were put.
   bool cristal(int maxputnum, int maxputtrynum, std::uint32_t colour);
+  // Rounds of every cristal call so far, of every picture: a progress line goes
+  // to standard output every 128.
+  static unsigned cristalRounds;
   void texgenkd();
   void texgencastw1();
   void texgencastf();

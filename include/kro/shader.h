@@ -38,6 +38,12 @@ protected:
 private:
   bool linked;  // sp links: begin, end and the uniforms have a program to use
 
+  // The entry points beyond OpenGL 1.1 come from the loader, once, in a current
+  // context; without one it is tried again on the next call.
+  static bool entryPointsLoaded;
+  static bool loadEntryPoints();
+  static bool shadersAvailable();
+
   // The file's text without its last byte, or null when it can not be read. The
   // caller deletes it with delete[].
   static char* file2string(const char* name);

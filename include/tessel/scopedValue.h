@@ -2,8 +2,7 @@
 // A variable set for the lifetime of a scope and given its old value back when
 // the scope ends, thrown messages included: nesting depths and current objects.
 
-template <typename T>
-class ScopedValue {
+template <typename T> class ScopedValue {
 public:
   ScopedValue(T& variable, T value) : variable(variable), old(variable) { variable = value; }
   ~ScopedValue() { variable = old; }

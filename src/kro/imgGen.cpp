@@ -58,6 +58,8 @@ private:
 
 }  // namespace
 
+unsigned Img::cristalRounds = 0;
+
 void Img::perlinNoise(int inum, int add2cn) try {
   if (inum < 0 || add2cn < 0 || inum + add2cn > MAX_NOISE_LEVELS) throw "Img::perlinNoise() grid size out of range";
   clear(0x00F0F0F0);
@@ -124,7 +126,6 @@ void Img::sierpinskiTriangle() {
 }
 
 bool Img::cristal(int maxputnum, int maxputtrynum, std::uint32_t colour) try {
-  static unsigned rounds = 0;  // shared by all calls: the progress line every 128 rounds
   const int maxSteps = int(16 * std::sqrt(double(w) * h));
   const unsigned char* data = getData();
   auto alpha = [&](long long x, long long y) { return data[index(x, y) * 4 + 3]; };
@@ -161,7 +162,7 @@ bool Img::cristal(int maxputnum, int maxputtrynum, std::uint32_t colour) try {
       tries = 0;
       if (alpha(x, y) == 1) marks.mark(std::size_t(x) * h + std::size_t(y));
     }
-    if (++rounds % 128 == 0) std::printf("cristal\t%X\t%X\r", unsigned(put), unsigned(tries));
+    if (++cristalRounds % 128 == 0) std::printf("cristal\t%X\t%X\r", unsigned(put), unsigned(tries));
   }
   std::printf("\n");
   return put >= maxputnum;

@@ -16,17 +16,14 @@ namespace {
 struct Fontn {
   GLuint id = 0;
   platform::GlyphMetrics gmf[256] = {};
-  static Fontn& inst() {
-    static Fontn font;
-    return font;
-  }
 };
+
+Fontn font;
 
 const char COLOUR_ESCAPE = 1;
 
 // Sum of the advances at size 1; colour bytes count, as the alignment has them.
 float textWidth(const char* text) {
-  const Fontn& font = Fontn::inst();
   float width = 0;
   for (const char* c = text; *c; ++c) width += font.gmf[static_cast<unsigned char>(*c)].cellIncX;
   return width;
@@ -35,7 +32,6 @@ float textWidth(const char* text) {
 }  // namespace
 
 bool kroInit(std::string& error) {
-  Fontn& font = Fontn::inst();
   font.id = glGenLists(256);
   return platform::buildOutlineFont(font.id, font.gmf, error);
 }
@@ -47,7 +43,6 @@ float kroFitSize(const char* text, float size, float room) {
 }
 
 void kroPrint(const char* text, float x, float y, float size, char mode) {
-  const Fontn& font = Fontn::inst();
   glPushMatrix();
   const float factor = (mode == 'L' || mode == 'l') ? 0.0f : (mode == 'R' || mode == 'r') ? size : size * 0.5f;
   glTranslatef(x - textWidth(text) * factor, y, -1.0f);

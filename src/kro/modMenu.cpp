@@ -27,13 +27,13 @@ public:
     if (key == vk::RIGHT) *v = int(unsigned(*v) + 1u);
   }
   const char* getValue() override {
-    static char value[16];
     std::snprintf(value, sizeof value, "0x%X", unsigned(*v));
     return value;
   }
 
 private:
   int* v;
+  char value[16];
 };
 
 class MenuItemFloat : public ModMenu::MenuItem {
@@ -45,13 +45,13 @@ public:
   }
   // Values too long for the field are cut, never written past it.
   const char* getValue() override {
-    static char value[16];
     std::snprintf(value, sizeof value, "%.2f", double(*v));
     return value;
   }
 
 private:
   float* v;
+  char value[16];
 };
 
 class MenuItemMod : public ModMenu::MenuItem {

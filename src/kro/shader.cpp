@@ -9,33 +9,28 @@
 #include <new>
 #include <string>
 
-namespace {
+bool Shader::entryPointsLoaded = false;
 
-// The entry points beyond OpenGL 1.1 come from the loader, which needs a current
-// context; without one it is tried again on the next call.
-bool loaderReady() {
-  static bool ready = false;
-  if (ready) return true;
+bool Shader::loadEntryPoints() {
+  if (entryPointsLoaded) return true;
   const GLenum result = glewInit();
   if (result != GLEW_OK) {
-    debug((std::string("Shader: no OpenGL entry points: ") + reinterpret_cast<const char*>(glewGetErrorString(result)))
-              .c_str());
+    const std::string reason = reinterpret_cast<const char*>(glewGetErrorString(result));
+    debug(("Shader: no OpenGL entry points: " + reason).c_str());
     return false;
   }
-  ready = true;
+  entryPointsLoaded = true;
   return true;
 }
 
-bool shadersAvailable() {
-  if (!loaderReady()) return false;
+bool Shader::shadersAvailable() {
+  if (!loadEntryPoints()) return false;
   if (!GLEW_VERSION_2_0) {
     debug("Shader: the OpenGL context does not offer shaders (OpenGL 2.0)");
     return false;
   }
   return true;
 }
-
-}  // namespace
 
 Shader::Shader() : sp(0), vs(0), ps(0), linked(false) {}
 
@@ -116,7 +111,7 @@ void Shader::sendUniform1f(const char* name, float value) {
 }
 
 void Shader::testOpengl() {
-  if (!loaderReady()) return;
+  if (!loadEntryPoints()) return;
   const struct {
     GLboolean available;
     const char* text;

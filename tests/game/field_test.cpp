@@ -54,6 +54,14 @@ TEST_F(Field, PartsFollowTheirParentAndGoWithIt) {
   EXPECT_EQ(game->obCount(), 2u);
 }
 
+TEST_F(Field, FirstSpawnFollowsALittleMoreThanASixteenthOfASecond) {
+  game->spawnCountdown = ModGame::SPAWN_COUNTDOWN_AT_START;
+  for (int step = 0; step < 256; ++step) game->update(1.0f / 4096);
+  EXPECT_EQ(game->obCount(), 2u);
+  game->update(1.0f / 4096);
+  EXPECT_GT(game->obCount(), 2u);
+}
+
 TEST_F(Field, SpawnCounterRunsInStepsOf1Over4096) {
   game->update(1.0f);  // whatever the counter held, this spawns
   std::srand(7);
