@@ -1,3 +1,4 @@
+// The program's entry, its window procedure and its frame.
 #include "shell.h"
 
 #include "modMainMenu.h"
@@ -22,17 +23,21 @@
 
 namespace {
 
+// ---- State --------------------------------------------------------------------------------------
+
 bool configFullscreen = true;
 const bool configVsync = true;
 bool bPause = false;
 Mod* mod = nullptr;
 
+// The window's sides in "data/conf.txt" must lie within these bounds.
+const int sideLeast = 1, sideMost = 16384;
+
+// ---- Internal functions -------------------------------------------------------------------------
+
 bool startsWith(const std::string& word, char letter) {
   return !word.empty() && std::tolower(static_cast<unsigned char>(word[0])) == letter;
 }
-
-// The window's sides in "data/conf.txt" must lie within these bounds.
-const int sideLeast = 1, sideMost = 16384;
 
 // Reads one whole number into side, as "%d" would: white space, a sign and
 // digits. Where no digit follows, what was taken after the white space goes
@@ -119,7 +124,92 @@ void setVsync() {
   debug("wglGetSwapIntervalEXT()=", platform::getSwapInterval());
 }
 
+// The steps of winMain, in its order.
+
+// Settings, then the default variables, then what overrides them.
+void readConfiguration(int argc, char** argv) {
+  readSettings("data/conf.txt", configNiceTex, scrwidth, scrheight, configFullscreen);
+  if (scrheight < 1) scrheight = 1;
+  try {
+    Var::loadGlobal("data/defvar.txt");
+  } catch (const char* message) {
+    debug(message);  // start-up goes on without default variables
+  }
+  applyFullscreenVariable();
+  applyCommandLine(argc, argv);
+}
+
+// False with the program's exit code: 0 after the box that says full screen
+// failed, 1 when there is no window at all.
+bool openGameWindow(int& exitCode) {
+  std::string error;
+  if (platform::openWindow(scrwidth, scrheight, configFullscreen, "Loading..", error)) return true;
+  if (error == "cannot set fullscreen") {
+    platform::messageBox("cannot set fullscreen", "error");
+    exitCode = 0;
+    return false;
+  }
+  std::fprintf(stderr, "giftguard: %s\n", error.c_str());
+  exitCode = 1;
+  return false;
+}
+
+// The context's state, the font, "LOADING.." and the image library.
+bool prepareDrawing() {
+  Mod::setQuitHandler(platform::postQuit);
+  enableOpenGL();
+  platform::show();
+  std::string error;
+  if (!kroInit(error)) {
+    std::fprintf(stderr, "giftguard: %s\n", error.c_str());
+    return false;
+  }
+  showLoading();
+  TextureMenager::initImageLibrary();
+  glDisable(GL_TEXTURE_2D);
+  return true;
+}
+
+// The main menu as the first module: the one boundary where start-up catches
+// whatever a module's creation throws.
+bool startMainMenu() {
+  debug("module load");
+  try {
+    mod = ModMainMenu::I();
+    debug("module init");
+    mod->init();
+  } catch (...) {
+    debug("some error during loading module");
+    mod = nullptr;
+    return false;
+  }
+  return true;
+}
+
+// One message if there is one, otherwise one frame, until the quit request.
+void runFrameLoop() {
+  debug("winamin loop");
+  // For measurements: GIFTGUARD_QUIT_AFTER_FRAMES ends the program after that many frames.
+  const char* frameLimit = std::getenv("GIFTGUARD_QUIT_AFTER_FRAMES");
+  long framesLeft = frameLimit ? std::atol(frameLimit) : 0;
+  for (bool quit = false; !quit;) {
+    platform::Message message;
+    if (platform::pollMessage(message)) {
+      if (message.kind == platform::Message::Quit)
+        quit = true;
+      else
+        wndProc(message);
+      continue;
+    }
+    frameUpdate();
+    frameDraw();
+    if (framesLeft > 0 && --framesLeft == 0) platform::postQuit();
+  }
+}
+
 }  // namespace
+
+// ---- Public operations --------------------------------------------------------------------------
 
 // At the text's depth the start-up perspective shows 2 tan 22.5° (0.83) times
 // width/height across: a window narrower than about 2:3 would cut "LOADING..",
@@ -224,67 +314,15 @@ void frameDraw() {
 int winMain(int argc, char** argv) {
   ProofOb scope("WinMain");
   debug("winmain start");
-  readSettings("data/conf.txt", configNiceTex, scrwidth, scrheight, configFullscreen);
-  if (scrheight < 1) scrheight = 1;
-  try {
-    Var::loadGlobal("data/defvar.txt");
-  } catch (const char* message) {
-    debug(message);  // start-up goes on without default variables
-  }
-  applyFullscreenVariable();
-  applyCommandLine(argc, argv);
+  readConfiguration(argc, argv);
   std::srand(unsigned(std::time(nullptr)));
-
-  std::string error;
-  if (!platform::openWindow(scrwidth, scrheight, configFullscreen, "Loading..", error)) {
-    if (error == "cannot set fullscreen") {
-      platform::messageBox("cannot set fullscreen", "error");
-      return 0;
-    }
-    std::fprintf(stderr, "giftguard: %s\n", error.c_str());
-    return 1;
-  }
-  Mod::setQuitHandler(platform::postQuit);
-  enableOpenGL();
-  platform::show();
-  if (!kroInit(error)) {
-    std::fprintf(stderr, "giftguard: %s\n", error.c_str());
-    return 1;
-  }
-  showLoading();
-  TextureMenager::initImageLibrary();
-  glDisable(GL_TEXTURE_2D);
-
-  debug("module load");
-  try {
-    mod = ModMainMenu::I();
-    debug("module init");
-    mod->init();
-  } catch (...) {
-    debug("some error during loading module");
-    mod = nullptr;
-    return -1;
-  }
+  int exitCode = 0;
+  if (!openGameWindow(exitCode)) return exitCode;
+  if (!prepareDrawing()) return 1;
+  if (!startMainMenu()) return -1;
   setVsync();
   platform::setTitle("opengl progam");
-
-  debug("winamin loop");
-  // For measurements: GIFTGUARD_QUIT_AFTER_FRAMES ends the program after that many frames.
-  const char* frameLimit = std::getenv("GIFTGUARD_QUIT_AFTER_FRAMES");
-  long framesLeft = frameLimit ? std::atol(frameLimit) : 0;
-  for (bool quit = false; !quit;) {
-    platform::Message message;
-    if (platform::pollMessage(message)) {
-      if (message.kind == platform::Message::Quit)
-        quit = true;
-      else
-        wndProc(message);
-      continue;
-    }
-    frameUpdate();
-    frameDraw();
-    if (framesLeft > 0 && --framesLeft == 0) platform::postQuit();
-  }
+  runFrameLoop();
   disableOpenGL();
   debug("exit");
   return 0;

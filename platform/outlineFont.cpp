@@ -128,6 +128,50 @@ void fill(GLUtesselator* tess, Outline& outline) {
   glEnd();
 }
 
+// The steps of buildOutlineFont.
+
+const FT_Outline_Funcs OUTLINE_STEPS = {moveTo, lineTo, conicTo, cubicTo, 0, 0};
+
+using Tessellator = std::unique_ptr<GLUtesselator, void (*)(GLUtesselator*)>;
+
+// Fills by the nonzero rule in the z = 0 plane, handing over independent triangles.
+Tessellator glyphTessellator() {
+  Tessellator tess(gluNewTess(), gluDeleteTess);
+  gluTessCallback(tess.get(), GLU_TESS_BEGIN, reinterpret_cast<void(GLAPIENTRY*)()>(begin));
+  gluTessCallback(tess.get(), GLU_TESS_VERTEX, reinterpret_cast<void(GLAPIENTRY*)()>(vertex));
+  gluTessCallback(tess.get(), GLU_TESS_END, reinterpret_cast<void(GLAPIENTRY*)()>(end));
+  gluTessCallback(tess.get(), GLU_TESS_COMBINE, reinterpret_cast<void(GLAPIENTRY*)()>(combine));
+  gluTessCallback(tess.get(), GLU_TESS_EDGE_FLAG, reinterpret_cast<void(GLAPIENTRY*)()>(edgeFlag));
+  gluTessProperty(tess.get(), GLU_TESS_WINDING_RULE, GLU_TESS_WINDING_NONZERO);
+  gluTessNormal(tess.get(), 0, 0, 1);
+  return tess;
+}
+
+// The outline and metrics of the glyph for byte code, in em units. Bytes without
+// a glyph draw nothing but still take the font's default advance.
+void loadGlyph(FT_Face face, unsigned code, Outline& outline, GlyphMetrics& m) {
+  const unsigned unicode = unicodeOf(code);
+  const FT_UInt index = unicode ? FT_Get_Char_Index(face, unicode) : 0;
+  m = GlyphMetrics{};
+  if (FT_Load_Glyph(face, index, FT_LOAD_NO_SCALE | FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP) != 0) return;
+  const FT_GlyphSlot g = face->glyph;
+  if (index && g->format == FT_GLYPH_FORMAT_OUTLINE) FT_Outline_Decompose(&g->outline, &OUTLINE_STEPS, &outline);
+  const double scale = outline.scale;
+  m.cellIncX = float(g->advance.x * scale);
+  m.blackBoxX = float(g->metrics.width * scale);
+  m.blackBoxY = float(g->metrics.height * scale);
+  m.originX = float(g->metrics.horiBearingX * scale);
+  m.originY = float(g->metrics.horiBearingY * scale);
+}
+
+// One display list: the filled glyph, then the move right by its advance.
+void compileGlyph(unsigned list, GLUtesselator* tess, Outline& outline, float advance) {
+  glNewList(list, GL_COMPILE);
+  if (!outline.contours.empty()) fill(tess, outline);
+  glTranslatef(advance, 0, 0);
+  glEndList();
+}
+
 }  // namespace
 
 bool buildOutlineFont(unsigned base, GlyphMetrics metrics[256], std::string& error) {
@@ -148,39 +192,12 @@ bool buildOutlineFont(unsigned base, GlyphMetrics metrics[256], std::string& err
     return false;
   }
   FT_Select_Charmap(face, FT_ENCODING_UNICODE);
-  const double scale = 1.0 / face->units_per_EM;
-
-  std::unique_ptr<GLUtesselator, void (*)(GLUtesselator*)> tess(gluNewTess(), gluDeleteTess);
-  gluTessCallback(tess.get(), GLU_TESS_BEGIN, reinterpret_cast<void(GLAPIENTRY*)()>(begin));
-  gluTessCallback(tess.get(), GLU_TESS_VERTEX, reinterpret_cast<void(GLAPIENTRY*)()>(vertex));
-  gluTessCallback(tess.get(), GLU_TESS_END, reinterpret_cast<void(GLAPIENTRY*)()>(end));
-  gluTessCallback(tess.get(), GLU_TESS_COMBINE, reinterpret_cast<void(GLAPIENTRY*)()>(combine));
-  gluTessCallback(tess.get(), GLU_TESS_EDGE_FLAG, reinterpret_cast<void(GLAPIENTRY*)()>(edgeFlag));
-  gluTessProperty(tess.get(), GLU_TESS_WINDING_RULE, GLU_TESS_WINDING_NONZERO);
-  gluTessNormal(tess.get(), 0, 0, 1);
-
-  const FT_Outline_Funcs funcs = {moveTo, lineTo, conicTo, cubicTo, 0, 0};
+  const Tessellator tess = glyphTessellator();
   for (unsigned code = 0; code < 256; ++code) {
-    const unsigned unicode = unicodeOf(code);
-    // Bytes without a glyph draw nothing but still take the font's default advance.
-    const FT_UInt index = unicode ? FT_Get_Char_Index(face, unicode) : 0;
     Outline outline;
-    outline.scale = scale;
-    GlyphMetrics& m = metrics[code];
-    m = GlyphMetrics{};
-    if (FT_Load_Glyph(face, index, FT_LOAD_NO_SCALE | FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP) == 0) {
-      const FT_GlyphSlot g = face->glyph;
-      if (index && g->format == FT_GLYPH_FORMAT_OUTLINE) FT_Outline_Decompose(&g->outline, &funcs, &outline);
-      m.cellIncX = float(g->advance.x * scale);
-      m.blackBoxX = float(g->metrics.width * scale);
-      m.blackBoxY = float(g->metrics.height * scale);
-      m.originX = float(g->metrics.horiBearingX * scale);
-      m.originY = float(g->metrics.horiBearingY * scale);
-    }
-    glNewList(base + code, GL_COMPILE);
-    if (!outline.contours.empty()) fill(tess.get(), outline);
-    glTranslatef(m.cellIncX, 0, 0);
-    glEndList();
+    outline.scale = 1.0 / face->units_per_EM;
+    loadGlyph(face, code, outline, metrics[code]);
+    compileGlyph(base + code, tess.get(), outline, metrics[code].cellIncX);
   }
   FT_Done_Face(face);
   return true;

@@ -108,20 +108,11 @@ bool switchDisplay(const SDL_DisplayMode& mode) {
   return display >= 0 && SDL_GetCurrentDisplayMode(display, &now) == 0 && now.w == mode.w && now.h == mode.h;
 }
 
-}  // namespace
+// The steps of openWindow, in its order.
 
-unsigned virtualKey(int sdl) {
-  if (sdl >= SDLK_a && sdl <= SDLK_z) return unsigned('A' + (sdl - SDLK_a));
-  if (sdl >= SDLK_0 && sdl <= SDLK_9) return unsigned('0' + (sdl - SDLK_0));
-  if (sdl >= SDLK_F1 && sdl <= SDLK_F12) return 112u + unsigned(sdl - SDLK_F1);
-  if (sdl == SDLK_KP_0) return 96;
-  if (sdl >= SDLK_KP_1 && sdl <= SDLK_KP_9) return 97u + unsigned(sdl - SDLK_KP_1);
-  for (const KeyCode& k : KEYS)
-    if (k.sdl == sdl) return k.vk;
-  return 0;
-}
-
-bool openWindow(int width, int height, bool fullscreen, const char* title, std::string& error) {
+// SDL's video part on the display the environment names, never on SDL's
+// off-screen fallback.
+bool startVideo(std::string& error) {
   if (!hasDisplay()) {
     error = "no display to open the window on (DISPLAY is not set)";
     return false;
@@ -138,6 +129,12 @@ bool openWindow(int width, int height, bool fullscreen, const char* title, std::
     SDL_Quit();
     return false;
   }
+  return true;
+}
+
+// The context the window's pixel format is chosen for: a double-buffered
+// compatibility context with 24 colour, 16 depth and 1 stencil bit.
+void askForContext() {
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
   SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
   SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
@@ -145,6 +142,10 @@ bool openWindow(int width, int height, bool fullscreen, const char* title, std::
   SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
   SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
   SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 1);
+}
+
+// Hidden until show(); full screen only in a display mode of exactly its size.
+bool createWindow(int width, int height, bool fullscreen, const char* title, std::string& error) {
   SDL_DisplayMode mode = {};
   if (fullscreen && !exactMode(width, height, mode)) {
     error = "cannot set fullscreen";
@@ -163,12 +164,37 @@ bool openWindow(int width, int height, bool fullscreen, const char* title, std::
     error = "cannot set fullscreen";
     return false;
   }
+  return true;
+}
+
+bool createContext(std::string& error) {
   context = SDL_GL_CreateContext(window);
   if (!context) {
     error = std::string("cannot create the OpenGL context: ") + SDL_GetError();
     return false;
   }
   SDL_GL_MakeCurrent(window, context);
+  return true;
+}
+
+}  // namespace
+
+unsigned virtualKey(int sdl) {
+  if (sdl >= SDLK_a && sdl <= SDLK_z) return unsigned('A' + (sdl - SDLK_a));
+  if (sdl >= SDLK_0 && sdl <= SDLK_9) return unsigned('0' + (sdl - SDLK_0));
+  if (sdl >= SDLK_F1 && sdl <= SDLK_F12) return 112u + unsigned(sdl - SDLK_F1);
+  if (sdl == SDLK_KP_0) return 96;
+  if (sdl >= SDLK_KP_1 && sdl <= SDLK_KP_9) return 97u + unsigned(sdl - SDLK_KP_1);
+  for (const KeyCode& k : KEYS)
+    if (k.sdl == sdl) return k.vk;
+  return 0;
+}
+
+bool openWindow(int width, int height, bool fullscreen, const char* title, std::string& error) {
+  if (!startVideo(error)) return false;
+  askForContext();
+  if (!createWindow(width, height, fullscreen, title, error)) return false;
+  if (!createContext(error)) return false;
   // Without the cross-hair the game still plays, under the ordinary arrow.
   crossHair = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_CROSSHAIR);
   if (crossHair) SDL_SetCursor(crossHair);

@@ -56,6 +56,26 @@ private:
   std::size_t top = 1;
 };
 
+// One walker of cristal, from (x, y) to where it stops: it steps at random while
+// its pixel and the four beside it have alpha 0 or 1. True when it sticks there.
+bool walkerSticks(const Img& img, long long& x, long long& y, int maxSteps) {
+  auto alpha = [&](long long ax, long long ay) { return img.getA(int(ax), int(ay)); };
+  auto inside = [&] { return x >= 0 && y >= 0 && x < img.getWidth() && y < img.getHeight(); };
+  int steps = 0;
+  while (steps < maxSteps && inside() && alpha(x, y) <= 1 && alpha(x + 1, y) <= 1 && alpha(x, y + 1) <= 1 &&
+         alpha(x - 1, y) <= 1 && alpha(x, y - 1) <= 1) {
+    switch (std::rand() % 4) {
+      case 0: ++x; break;
+      case 1: ++y; break;
+      case 2: --x; break;
+      default: --y; break;
+    }
+    ++steps;
+  }
+  return !(steps >= maxSteps || !inside() || alpha(x, y) != 0 || alpha(x + 1, y) == 2 || alpha(x, y + 1) == 2 ||
+           alpha(x - 1, y) == 2 || alpha(x, y - 1) == 2);
+}
+
 }  // namespace
 
 unsigned Img::cristalRounds = 0;
@@ -128,7 +148,6 @@ void Img::sierpinskiTriangle() {
 bool Img::cristal(int maxputnum, int maxputtrynum, std::uint32_t colour) try {
   const int maxSteps = int(16 * std::sqrt(double(w) * h));
   const unsigned char* data = getData();
-  auto alpha = [&](long long x, long long y) { return data[index(x, y) * 4 + 3]; };
   // The start points (alpha 1) in the order x outer, y inner, kept up to date
   // instead of counted anew for every walker: only a put pixel changes.
   Marks marks(std::size_t(w) * h);
@@ -141,26 +160,13 @@ bool Img::cristal(int maxputnum, int maxputtrynum, std::uint32_t colour) try {
     if (marks.count() == 0) break;
     const std::size_t start = marks.select(std::size_t(std::rand()) % marks.count());
     long long x = start / h, y = start % h;
-    auto inside = [&] { return x >= 0 && y >= 0 && x < w && y < h; };
-    int steps = 0;
-    while (steps < maxSteps && inside() && alpha(x, y) <= 1 && alpha(x + 1, y) <= 1 && alpha(x, y + 1) <= 1 &&
-           alpha(x - 1, y) <= 1 && alpha(x, y - 1) <= 1) {
-      switch (std::rand() % 4) {
-        case 0: ++x; break;
-        case 1: ++y; break;
-        case 2: --x; break;
-        default: --y; break;
-      }
-      ++steps;
-    }
-    if (steps >= maxSteps || !inside() || alpha(x, y) != 0 || alpha(x + 1, y) == 2 || alpha(x, y + 1) == 2 ||
-        alpha(x - 1, y) == 2 || alpha(x, y - 1) == 2) {
+    if (!walkerSticks(*this, x, y, maxSteps)) {
       ++tries;
     } else {
       add(int(x), int(y), colour);
       ++put;
       tries = 0;
-      if (alpha(x, y) == 1) marks.mark(std::size_t(x) * h + std::size_t(y));
+      if (getA(int(x), int(y)) == 1) marks.mark(std::size_t(x) * h + std::size_t(y));
     }
     if (++cristalRounds % 128 == 0) std::printf("cristal\t%X\t%X\r", unsigned(put), unsigned(tries));
   }

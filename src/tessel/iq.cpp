@@ -93,6 +93,7 @@ void mulLimbs(const uint32_t* a, int na, const uint32_t* b, int nb, uint32_t* ou
 
 // q[0..nu-nv] = u / v, long division on limbs (nu >= nv >= 2, v[nv-1] != 0).
 // Each quotient limb is estimated from the top two limbs and corrected at most twice.
+// One algorithm whose steps share the scaled operands: it reads best whole.
 void divLimbs(const uint32_t* u, int nu, const uint32_t* v, int nv, uint32_t* q) {
   // Scale both so that the divisor's top limb is at least BASE/2.
   const uint32_t scale = BASE / (v[nv - 1] + 1);
