@@ -1,3 +1,5 @@
+// The floor for the program's start-up and frame figures.
+//
 // The floor for the program's start-up and frame figures: the same SDL 2 window
 // and context, every frame only cleared and swapped. Ends after
 // GIFTGUARD_QUIT_AFTER_FRAMES frames, like the program.

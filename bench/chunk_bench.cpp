@@ -1,3 +1,5 @@
+// Benchmark of the chunk format's saves and loads.
+//
 // Saving and loading arrays of ints in the chunk format, against writing and
 // reading the same numbers with a plain fprintf/fscanf loop.
 //

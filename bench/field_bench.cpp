@@ -1,3 +1,5 @@
+// Benchmark of a play-field frame against a bare window drawing as many quads.
+//
 // A play-field frame (update, draw, swap) with 10, 100 and 1,000 zombies, and
 // the floor beside it: the bare SDL 2 window of bare_window.cpp drawing the
 // same number of textured quads (body, head, the two gifts and the

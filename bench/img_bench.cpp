@@ -1,3 +1,5 @@
+// Benchmark of Img's costly operations against their straightforward versions.
+//
 // Img's costly operations against the straightforward algorithms of
 // img_literal.h, on 256 × 256 and 1024 × 1024 pictures. Both versions of an
 // operation start from the same picture and the same rand() seed; after the

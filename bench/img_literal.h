@@ -1,4 +1,6 @@
 #pragma once
+// Straightforward versions of Img's costly operations, the yardstick for Img.
+//
 // Straightforward versions of Img's costly operations, step by step as their
 // algorithms read: lineto shifts the whole picture to the start point and back,
 // fill recurses, mask filters one channel at a time, cristal scans the picture

@@ -1,3 +1,5 @@
+// Fuzz target: arbitrary bytes loaded as chunks in the three forms.
+//
 // Arbitrary bytes loaded into an object shaped like the top list (sixteen
 // children of a name and a score) plus two arrays, in one of the three forms.
 // The first byte picks the form: 'c', 't' or 'x' as such, any other byte by

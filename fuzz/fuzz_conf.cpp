@@ -1,7 +1,7 @@
-// Arbitrary bytes as "data/conf.txt", read as at start-up: a word, two
-// integers and a word. Nothing may crash or upset the sanitizers; the first
-// word alone decides the texture filtering; a file without a digit leaves the
-// window size as it was, and a side that is read lies in 1..16384.
+// Arbitrary bytes as "data/conf.txt", read as at start-up: a word, two integers and a word.
+// Nothing may crash or upset the sanitizers; the first word alone decides the texture
+// filtering; a file without a digit leaves the window size as it was, and a side that is
+// read lies in 1..16384.
 #include "shell.h"
 #include "workdir.h"
 

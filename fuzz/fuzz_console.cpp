@@ -1,6 +1,6 @@
-// Arbitrary command lines into the console, then the same text as a script
-// file run by the console. A budget of lines ends loops and jumps that are long
-// by design; nothing may crash or upset the sanitizers.
+// Arbitrary command lines into the console, then the same text as a script file run by the console.
+// A budget of lines ends loops and jumps that are long by design; nothing may crash or
+// upset the sanitizers.
 #include <kro/cfr.h>
 #include <tessel/var.h>
 

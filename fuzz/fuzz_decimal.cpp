@@ -1,3 +1,5 @@
+// Fuzz target: arbitrary text into decimals and variables.
+//
 // Arbitrary text into decimals and variables: parsing, the numeric conversions
 // and the arithmetic must never crash, and products and sums must agree with
 // digit-per-byte arithmetic.

@@ -1,7 +1,7 @@
-// Arbitrary bytes as "data/defvar.txt": whitespace-separated pairs of a name
-// and a value, at most 255 bytes a word. Every pair must end up as a variable
-// (the last pair of a name wins; a name ends at its first zero byte), a lone
-// last word is dropped, and nothing may crash or upset the sanitizers.
+// Arbitrary bytes as "data/defvar.txt": whitespace-separated pairs of a name and a value, at most 255 bytes a word.
+// Every pair must end up as a variable (the last pair of a name wins; a name ends at its
+// first zero byte), a lone last word is dropped, and nothing may crash or upset the
+// sanitizers.
 #include <tessel/var.h>
 
 #include "workdir.h"

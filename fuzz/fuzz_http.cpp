@@ -1,3 +1,5 @@
+// Fuzz target: arbitrary bytes as an HTTP server's response.
+//
 // Arbitrary bytes as the response of a server: written into one end of a
 // socket pair that is then closed, read through the HTTP stream on the other.
 // The stream must deliver exactly the bytes after the first blank line

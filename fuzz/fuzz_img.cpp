@@ -1,3 +1,5 @@
+// Fuzz target: arbitrary bytes as BMP and TGA files.
+//
 // Arbitrary bytes as BMP and TGA files: a reader either loads a picture whose
 // pixels the input really holds or throws a message; never a crash, a
 // sanitizer report or an allocation larger than the input warrants.

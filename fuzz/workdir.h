@@ -1,4 +1,6 @@
 #pragma once
+// A private working folder for the fuzzers that write files.
+//
 // A private working folder for the fuzzers that write files: made once under
 // /tmp, entered, and removed again when the fuzzer ends normally (a crash keeps
 // it, with the files of the input that crashed).

@@ -1,3 +1,4 @@
+// An enemy: its hits, its death and its steps towards a goal.
 #include "enemy.h"
 
 #include "modGame.h"

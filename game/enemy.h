@@ -1,6 +1,7 @@
 #pragma once
-// An enemy: a body that takes hits and dies. Its behaviour is a small state
-// machine over one character, act, with the time spent in it, actTime.
+// An enemy: a body that takes hits and dies.
+// Its behaviour is a small state machine over one character, act, with the time spent in
+// it, actTime.
 
 #include "ob.h"
 

@@ -1,3 +1,4 @@
+// An armoured enemy: its stand point and its walk, wait and attack.
 #include "enemyArmor.h"
 
 #include "modGame.h"

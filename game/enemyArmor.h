@@ -1,4 +1,6 @@
 #pragma once
+// An armoured enemy, which ends the game unless killed at its stand point.
+//
 // An armoured enemy: walks to a stand point of its own, stands there a second,
 // and a tenth of a second later ends the game unless it was killed.
 

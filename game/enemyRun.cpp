@@ -1,3 +1,4 @@
+// A runner: to a gift, with it, and away.
 #include "enemyRun.h"
 
 #include "gift.h"

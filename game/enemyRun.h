@@ -1,6 +1,6 @@
 #pragma once
-// A runner: walks to a gift, stands by it for a second, takes it and flees
-// towards the nearer side edge. Crossing an edge with the gift loses the game.
+// A runner: walks to a gift, stands by it for a second, takes it and flees towards the nearer side edge.
+// Crossing an edge with the gift loses the game.
 
 #include "enemy.h"
 

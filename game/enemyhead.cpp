@@ -1,3 +1,4 @@
+// A head: one hit kills its enemy.
 #include "enemyhead.h"
 
 #include "enemy.h"

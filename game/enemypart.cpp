@@ -1,3 +1,4 @@
+// A part riding on an enemy, passing its hits on.
 #include "enemypart.h"
 
 #include "enemy.h"

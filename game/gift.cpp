@@ -1,3 +1,4 @@
+// A gift, which loses the game when clicked.
 #include "gift.h"
 
 #include "modGame.h"

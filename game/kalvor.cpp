@@ -1,3 +1,4 @@
+// The boss: its arrival, its departure and its points.
 #include "kalvor.h"
 
 #include "kalvorHead.h"

@@ -1,3 +1,4 @@
+// The limousine that brings the boss.
 #include "luxmobil.h"
 
 #include "kalvor.h"

@@ -1,7 +1,6 @@
 #pragma once
-// The limousine: drives in from the right, stops in the middle, leaves the
-// boss and drives off to the left. From its arrival until the boss is gone
-// nothing spawns.
+// The limousine: drives in from the right, stops in the middle, leaves the boss and drives off to the left.
+// From its arrival until the boss is gone nothing spawns.
 
 #include "enemy.h"
 

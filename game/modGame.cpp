@@ -1,3 +1,4 @@
+// The play field: its objects, spawning, clicks, score and drawing.
 #include "modGame.h"
 
 #include "gift.h"

@@ -1,8 +1,8 @@
 #pragma once
-// The play field: every object of a game in one list in drawing order, the
-// score and the level. Each frame it spawns, advances the objects and checks
-// for a won level; a click goes to the first object under the cursor. It
-// knows no rules: results go to the rule set, losses to the game-over screen.
+// The play field: every object of a game in one list in drawing order, the score and the level.
+// Each frame it spawns, advances the objects and checks for a won level; a click goes to
+// the first object under the cursor. It knows no rules: results go to the rule set,
+// losses to the game-over screen.
 
 #include <kro/mod.h>
 #include <tessel/array.h>

@@ -1,3 +1,4 @@
+// The main menu and the starts of the two rule sets.
 #include "modMainMenu.h"
 
 #include "modGame.h"

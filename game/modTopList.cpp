@@ -1,3 +1,4 @@
+// The top list: its screen, its file and the names of new results.
 #include "modTopList.h"
 
 #include <kro/cfr.h>

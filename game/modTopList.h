@@ -1,7 +1,7 @@
 #pragma once
-// The sixteen best survival results, best first: a screen, and the file
-// "data/toplist.dat" in the chunk format. A result that earns a place asks
-// for a name and is sorted in when the list becomes current again.
+// The sixteen best survival results, best first: a screen, and the file "data/toplist.dat" in the chunk format.
+// A result that earns a place asks for a name and is sorted in when the list becomes
+// current again.
 
 #include "toplistitem.h"
 

@@ -1,3 +1,4 @@
+// The game-over screen.
 #include "modgameover.h"
 
 #include "modMainMenu.h"

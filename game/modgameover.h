@@ -1,4 +1,6 @@
 #pragma once
+// The game-over screen: why the player lost.
+//
 // Shows why the player lost, over a picture or plain white, for four seconds
 // or until Enter, then reports the loss to the rule set.
 

@@ -1,3 +1,4 @@
+// The arcade rule set.
 #include "modgamesuperarcade.h"
 
 #include "modGame.h"

@@ -1,4 +1,6 @@
 #pragma once
+// The arcade rule set: five levels, each with its story page.
+//
 // The arcade game: five levels of rising score limits, each introduced by its
 // story page; a lost level can be played again from the total it started with.
 

@@ -1,3 +1,4 @@
+// The survival rule set.
 #include "modgamesupersurvival.h"
 
 #include "modGame.h"

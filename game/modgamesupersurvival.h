@@ -1,4 +1,6 @@
 #pragma once
+// The survival rule set: one endless level and the top list.
+//
 // The survival game: one endless level whose level rises at random with the
 // points; the total is offered to the top list.
 

@@ -1,3 +1,4 @@
+// Game objects: their place in the field's list, corners, drawing and hit test.
 #include "ob.h"
 
 #include "modGame.h"

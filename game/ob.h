@@ -1,7 +1,7 @@
 #pragma once
-// Everything on the play field is an Ob: a textured quad with a position,
-// optionally riding on a parent. Constructing one puts it into play; the
-// destructor takes it out again, together with everything riding on it.
+// Everything on the play field is an Ob: a textured quad with a position, optionally riding on a parent.
+// Constructing one puts it into play; the destructor takes it out again, together with
+// everything riding on it.
 
 class Ob {
 public:

@@ -1,3 +1,4 @@
+// The armoured priest and its pictures.
 #include "priestArmor.h"
 
 #include "priestArmorHead.h"

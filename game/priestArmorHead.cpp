@@ -1,3 +1,4 @@
+// A priest's head and its two pictures.
 #include "priestArmorHead.h"
 
 #include <cstdlib>

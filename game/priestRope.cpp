@@ -1,3 +1,4 @@
+// The priest on a rope: where it comes down, and its pictures.
 #include "priestRope.h"
 
 #include "priestRopeHead.h"

@@ -1,6 +1,5 @@
 #pragma once
-// A priest on a rope: comes straight down from above the top edge to a point
-// in the upper part of the field.
+// A priest on a rope: comes straight down from above the top edge to a point in the upper part of the field.
 
 #include "enemyArmor.h"
 

@@ -1,3 +1,4 @@
+// The rope priest's smaller head.
 #include "priestRopeHead.h"
 
 PriestRopeHead::PriestRopeHead(Enemy* enemy) : PriestArmorHead(enemy) {

@@ -1,3 +1,4 @@
+// The running priest.
 #include "priestRun.h"
 
 #include "priestArmorHead.h"

@@ -1,4 +1,6 @@
 #pragma once
+// The program's entry, its window procedure and its frame.
+//
 // The program's entry, its window procedure and its frame: the start-up
 // sequence, every window message turned into calls on the console or the
 // current module, and one frame of timer, module change, update and drawing.

@@ -1,3 +1,4 @@
+// One place of the top list in the chunk format.
 #include "toplistitem.h"
 
 void TopListItem::loadSave() {

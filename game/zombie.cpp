@@ -1,3 +1,4 @@
+// The zombie and its two body pictures.
 #include "zombie.h"
 
 #include "enemyhead.h"

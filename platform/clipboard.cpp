@@ -1,3 +1,4 @@
+// The system clipboard's plain text, through SDL.
 #include <platform/clipboard.h>
 #include <platform/display.h>
 

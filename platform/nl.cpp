@@ -1,3 +1,4 @@
+// The socket calls of the network streams, over POSIX TCP/IPv4.
 #include <platform/nl.h>
 
 #include <arpa/inet.h>
@@ -13,7 +14,13 @@
 #include <string>
 #include <thread>
 
+// ---- Types and constants ------------------------------------------------------------------------
+
 namespace {
+
+const std::size_t MAX_NAME = 255;
+
+// ---- State --------------------------------------------------------------------------------------
 
 std::atomic<bool> initialised{false};
 std::atomic<bool> networkSelected{false};
@@ -21,7 +28,7 @@ std::atomic<bool> blockingIo{false};
 std::atomic<unsigned> timeoutMs{30000};
 thread_local NLenum lastError = NL_NO_ERROR;
 
-const std::size_t MAX_NAME = 255;
+// ---- Internal functions -------------------------------------------------------------------------
 
 template <typename T> T fail(NLenum error, T result) {
   lastError = error;
@@ -70,6 +77,8 @@ void applyTimeout(int fd) {
 }
 
 }  // namespace
+
+// ---- Public operations --------------------------------------------------------------------------
 
 NLboolean nlInit() {
   initialised = true;

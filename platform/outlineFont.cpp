@@ -1,3 +1,4 @@
+// The outline font: FreeType outlines tessellated by GLU into display lists.
 #include <platform/outlineFont.h>
 
 #include <GL/gl.h>
@@ -15,6 +16,8 @@
 
 namespace platform {
 
+// ---- Types and constants ------------------------------------------------------------------------
+
 namespace {
 
 // Windows-1252 bytes 0x80 to 0x9F; the rest map to the same code point.
@@ -23,22 +26,9 @@ const unsigned short CP1252_HIGH[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 
                                         0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
                                         0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
-unsigned unicodeOf(unsigned byte) { return byte >= 0x80 && byte < 0xA0 ? CP1252_HIGH[byte - 0x80] : byte; }
-
-// A fontconfig pattern, destroyed with its owner.
+// A fontconfig pattern and a GLU tessellator, each destroyed with its owner.
 using Pattern = std::unique_ptr<FcPattern, void (*)(FcPattern*)>;
-
-std::string fontFile() {
-  if (!FcInit()) return "";
-  Pattern pattern(FcNameParse(reinterpret_cast<const FcChar8*>("Courier New:bold")), FcPatternDestroy);
-  FcConfigSubstitute(nullptr, pattern.get(), FcMatchPattern);
-  FcDefaultSubstitute(pattern.get());
-  FcResult result;
-  Pattern match(FcFontMatch(nullptr, pattern.get(), &result), FcPatternDestroy);
-  FcChar8* file = nullptr;
-  if (!match || FcPatternGetString(match.get(), FC_FILE, 0, &file) != FcResultMatch) return "";
-  return reinterpret_cast<const char*>(file);
-}
+using Tessellator = std::unique_ptr<GLUtesselator, void (*)(GLUtesselator*)>;
 
 // Contours of a glyph as points in em units, curves flattened.
 struct Outline {
@@ -80,6 +70,30 @@ struct Outline {
   }
 };
 
+// ---- State --------------------------------------------------------------------------------------
+
+// Points the tessellator makes where contours cross; they must live until the polygon ends.
+std::deque<std::array<GLdouble, 3>> combined;
+// The glyph's triangles, drawn as one batch: a glyph of many small strips and fans
+// costs a software renderer far more per frame.
+std::vector<const GLdouble*> triangles;
+
+// ---- Internal functions -------------------------------------------------------------------------
+
+unsigned unicodeOf(unsigned byte) { return byte >= 0x80 && byte < 0xA0 ? CP1252_HIGH[byte - 0x80] : byte; }
+
+std::string fontFile() {
+  if (!FcInit()) return "";
+  Pattern pattern(FcNameParse(reinterpret_cast<const FcChar8*>("Courier New:bold")), FcPatternDestroy);
+  FcConfigSubstitute(nullptr, pattern.get(), FcMatchPattern);
+  FcDefaultSubstitute(pattern.get());
+  FcResult result;
+  Pattern match(FcFontMatch(nullptr, pattern.get(), &result), FcPatternDestroy);
+  FcChar8* file = nullptr;
+  if (!match || FcPatternGetString(match.get(), FC_FILE, 0, &file) != FcResultMatch) return "";
+  return reinterpret_cast<const char*>(file);
+}
+
 int moveTo(const FT_Vector* to, void* user) {
   static_cast<Outline*>(user)->moveTo(to->x, to->y);
   return 0;
@@ -96,12 +110,6 @@ int cubicTo(const FT_Vector* c1, const FT_Vector* c2, const FT_Vector* to, void*
   static_cast<Outline*>(user)->cubicTo(c1->x, c1->y, c2->x, c2->y, to->x, to->y);
   return 0;
 }
-
-// Points the tessellator makes where contours cross; they must live until the polygon ends.
-std::deque<std::array<GLdouble, 3>> combined;
-// The glyph's triangles, drawn as one batch: a glyph of many small strips and fans
-// costs a software renderer far more per frame.
-std::vector<const GLdouble*> triangles;
 
 void GLAPIENTRY combine(const GLdouble coords[3], void* [4], const GLfloat[4], void** out) {
   combined.push_back({coords[0], coords[1], coords[2]});
@@ -131,8 +139,6 @@ void fill(GLUtesselator* tess, Outline& outline) {
 // The steps of buildOutlineFont.
 
 const FT_Outline_Funcs OUTLINE_STEPS = {moveTo, lineTo, conicTo, cubicTo, 0, 0};
-
-using Tessellator = std::unique_ptr<GLUtesselator, void (*)(GLUtesselator*)>;
 
 // Fills by the nonzero rule in the z = 0 plane, handing over independent triangles.
 Tessellator glyphTessellator() {
@@ -173,6 +179,8 @@ void compileGlyph(unsigned list, GLUtesselator* tess, Outline& outline, float ad
 }
 
 }  // namespace
+
+// ---- Public operations --------------------------------------------------------------------------
 
 bool buildOutlineFont(unsigned base, GlyphMetrics metrics[256], std::string& error) {
   const std::string file = fontFile();

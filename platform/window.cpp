@@ -1,3 +1,4 @@
+// The game window, its OpenGL context and its events, through SDL.
 #include <platform/display.h>
 #include <platform/window.h>
 
@@ -10,14 +11,9 @@
 
 namespace platform {
 
-namespace {
+// ---- Types and constants ------------------------------------------------------------------------
 
-SDL_Window* window = nullptr;
-SDL_GLContext context = nullptr;
-// Made with the window, freed with it: a click-to-hit game aims with a cross-hair.
-SDL_Cursor* crossHair = nullptr;
-// One SDL event can make several messages (typed text arrives byte by byte).
-std::deque<Message> pending;
+namespace {
 
 // SDL's keys and the virtual-key codes they make: the one place the codes are
 // made, so they are written as numbers here; the engine names them (kro/keys.h).
@@ -26,6 +22,15 @@ struct KeyCode {
   SDL_Keycode sdl;
   unsigned vk;
 };
+
+// ---- State --------------------------------------------------------------------------------------
+
+SDL_Window* window = nullptr;
+SDL_GLContext context = nullptr;
+// Made with the window, freed with it: a click-to-hit game aims with a cross-hair.
+SDL_Cursor* crossHair = nullptr;
+// One SDL event can make several messages (typed text arrives byte by byte).
+std::deque<Message> pending;
 
 const KeyCode KEYS[] = {
     {SDLK_BACKSPACE, 8},     {SDLK_TAB, 9},         {SDLK_RETURN, 13},
@@ -40,6 +45,8 @@ const KeyCode KEYS[] = {
     {SDLK_LEFTBRACKET, 219}, {SDLK_BACKSLASH, 220}, {SDLK_RIGHTBRACKET, 221},
     {SDLK_QUOTE, 222},
 };
+
+// ---- Internal functions -------------------------------------------------------------------------
 
 void push(Message::Kind kind, unsigned code = 0, int x = 0, int y = 0) {
   Message m;
@@ -178,6 +185,8 @@ bool createContext(std::string& error) {
 }
 
 }  // namespace
+
+// ---- Public operations --------------------------------------------------------------------------
 
 unsigned virtualKey(int sdl) {
   if (sdl >= SDLK_a && sdl <= SDLK_z) return unsigned('A' + (sdl - SDLK_a));

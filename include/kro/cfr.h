@@ -1,4 +1,6 @@
 #pragma once
+// The developer console.
+//
 // The developer console: the program's log, an input line that opens over any
 // screen, the table of named commands and the interpreter of one command line.
 

@@ -1,6 +1,7 @@
 #pragma once
-// The console's built-in commands. Arguments arrive after the console has read
-// the line: quotes removed and '$' words replaced by their variables' text.
+// The console's built-in commands.
+// Arguments arrive after the console has read the line: quotes removed and '$' words
+// replaced by their variables' text.
 
 #include <tessel/var.h>
 

@@ -1,4 +1,6 @@
 #pragma once
+// The frame timer.
+//
 // Frames per wall-clock second: the counter's text and the time step of the
 // modules' update, the reciprocal of the frames drawn in the last whole second.
 

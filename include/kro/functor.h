@@ -1,4 +1,6 @@
 #pragma once
+// Named commands of the console.
+//
 // A named command: a name and a function behind one run(argc, argv). argv[0] is
 // the command's own name, so argc is 1 for a command without arguments.
 

@@ -1,4 +1,6 @@
 #pragma once
+// An RGBA picture in memory, with drawing, filters, generators and files.
+//
 // An RGBA picture in memory whose coordinates wrap around at the edges (a
 // torus). Every drawing operation blends through add(), whose mode is
 // add_method. Colours are 0xAABBGGRR: stored into a pixel they land in memory

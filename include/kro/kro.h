@@ -1,4 +1,6 @@
 #pragma once
+// Engine primitives: text, colour, textures and the debug log.
+//
 // Engine primitives: the outline font and text printing, colour, textures from
 // memory, and the debug family that writes to the console's log at level 2.
 

@@ -1,4 +1,6 @@
 #pragma once
+// The program's log.
+//
 // The program's log: the last messages as coloured line records for the screen,
 // each message also on standard output and appended to "data/log.txt".
 

@@ -1,7 +1,7 @@
 #pragma once
-// A screen module: every screen of the program derives from Mod. Exactly one is
-// current; the shell hands it events, updates it once per frame and draws it.
-// Modules never switch directly: they store the wanted module in nextMod.
+// A screen module: every screen of the program derives from Mod.
+// Exactly one is current; the shell hands it events, updates it once per frame and draws
+// it. Modules never switch directly: they store the wanted module in nextMod.
 
 #include <kro/keys.h>
 

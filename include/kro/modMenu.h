@@ -1,4 +1,6 @@
 #pragma once
+// The menu module.
+//
 // A screen of labelled items, one selected: Up, Down, Home and End move the
 // selection, other keys go to the selected item. Items edit a bool, int or float
 // in place, switch to a module, or call a function or a command.
@@ -39,7 +41,6 @@ public:
   void keydown(char key) override;
   void draw2d() override;
 
-  unsigned itemCount() const { return item.num; }
   int selected() const { return amenuitem; }
   MenuItem* itemAt(unsigned i) { return item[i]; }
 

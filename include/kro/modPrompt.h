@@ -1,4 +1,6 @@
 #pragma once
+// The prompt module: one question, one short typed answer.
+//
 // Asks one question and lets the player type a short line into the caller's
 // buffer; Return goes on to the module the caller named.
 

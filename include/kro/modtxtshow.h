@@ -1,4 +1,6 @@
 #pragma once
+// The text pages module.
+//
 // A text file scrolling up over a full-screen picture, like closing credits;
 // once the last line has left the top it hands over to the next module.
 

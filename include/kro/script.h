@@ -1,4 +1,6 @@
 #pragma once
+// Scripts of console command lines.
+//
 // A script: a text file of console command lines, numbered from 1 and run one
 // at a time through the console, with a current line that jumps can move.
 

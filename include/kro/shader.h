@@ -1,4 +1,6 @@
 #pragma once
+// Shader programs.
+//
 // One shading-language program from an optional vertex and an optional fragment
 // shader, with integer and float uniforms set by name. Needs a current OpenGL
 // context offering OpenGL 2.0; compile logs go to the console's log.

@@ -1,6 +1,6 @@
 #pragma once
-// Picture files as OpenGL textures, each file loaded once by name. A file that
-// cannot be loaded is remembered as texture 0 and never tried again.
+// Picture files as OpenGL textures, each file loaded once by name.
+// A file that cannot be loaded is remembered as texture 0 and never tried again.
 
 #include <tessel/array.h>
 

@@ -1,7 +1,8 @@
 #pragma once
-// Growable array. Writing past the capacity grows the storage to the next power
-// of two; the count of elements in use (num) is kept by the owner, never by the
-// array itself. Pointer elements are not owned.
+// Growable array.
+// Writing past the capacity grows the storage to the next power of two; the count of
+// elements in use (num) is kept by the owner, never by the array itself. Pointer
+// elements are not owned.
 
 #include <memory>
 

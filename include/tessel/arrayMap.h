@@ -1,6 +1,6 @@
 #pragma once
-// String-keyed map over two parallel arrays, searched linearly in insertion
-// order. Keys are owned heap copies; values follow the Array rules.
+// String-keyed map over two parallel arrays, searched linearly in insertion order.
+// Keys are owned heap copies; values follow the Array rules.
 
 #include <tessel/array.h>
 

@@ -1,4 +1,6 @@
 #pragma once
+// Arrays that store themselves in the chunk format.
+//
 // An Array that stores itself as chunks: its count under ".num", then element
 // i under the id that "%4.X" prints for i, spaces made '0' (0000, 001A, FFFF).
 // How one element is bound is up to a strategy chosen by the element type:

@@ -1,4 +1,6 @@
 #pragma once
+// The buffered payload of a binary chunk being written.
+//
 // The payload buffer of one chunk being written in the binary form: the
 // payload's size is known only once it is written, so it goes to an anonymous
 // temporary file first, and save puts the header and then the payload out.

@@ -1,7 +1,7 @@
 #pragma once
-// Base of heap objects owned by the registry (GarbageCollectorSuper) from
-// construction on. Users announce the start and end of their use; the
-// registry's update deletes whatever nobody uses.
+// Base of heap objects owned by the registry (GarbageCollectorSuper) from construction on.
+// Users announce the start and end of their use; the registry's update deletes whatever
+// nobody uses.
 
 class GarbageCollector {
 public:
@@ -18,8 +18,6 @@ public:
   void endUsingOb();
 
   unsigned getUsersCount() const { return usersCount; }
-  bool wasUsed() const { return usedAtAll; }
-  unsigned getCreatedTime() const { return createdTime; }
 
 private:
   unsigned usersCount;

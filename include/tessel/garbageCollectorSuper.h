@@ -1,6 +1,6 @@
 #pragma once
-// Process-wide registry of GarbageCollector objects; it owns them and deletes
-// the unused ones on update. Order in the list carries no meaning.
+// Process-wide registry of GarbageCollector objects; it owns them and deletes the unused ones on update.
+// Order in the list carries no meaning.
 
 #include <tessel/array.h>
 

@@ -1,4 +1,6 @@
 #pragma once
+// Directory listing.
+//
 // The names of a directory's entries, "." and ".." included, in the order the
 // system lists them, read once when the object is made.
 

@@ -1,6 +1,6 @@
 #pragma once
-// Input byte stream over a concrete source's readData, optionally through a
-// 256-byte read buffer. Values are raw bytes in memory order, not text.
+// Input byte stream over a concrete source's readData, optionally through a 256-byte read buffer.
+// Values are raw bytes in memory order, not text.
 
 #include <tessel/inOutBase.h>
 

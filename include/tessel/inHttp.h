@@ -1,7 +1,6 @@
 #pragma once
-// The body of one document fetched with an HTTP/1.0 GET request, as a buffered
-// input stream. The response header is consumed by the constructor; the status
-// is not looked at.
+// The body of one document fetched with an HTTP/1.0 GET request, as a buffered input stream.
+// The response header is consumed by the constructor; the status is not looked at.
 
 #include <tessel/in.h>
 #include <tessel/nl/nlu.h>

@@ -1,7 +1,7 @@
 #pragma once
-// Two-way byte stream over a TCP connection to a host and port. The stream ends
-// when the peer closes the connection, stops answering for the network timeout,
-// or a read fails.
+// Two-way byte stream over a TCP connection to a host and port.
+// The stream ends when the peer closes the connection, stops answering for the network
+// timeout, or a read fails.
 
 #include <tessel/inOut.h>
 #include <tessel/nl/nlu.h>

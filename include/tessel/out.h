@@ -1,6 +1,6 @@
 #pragma once
-// Output byte stream over a concrete sink's writeData. Values are written as
-// raw bytes in memory order; strings without their terminator.
+// Output byte stream over a concrete sink's writeData.
+// Values are written as raw bytes in memory order; strings without their terminator.
 
 #include <tessel/inOutBase.h>
 

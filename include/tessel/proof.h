@@ -1,4 +1,6 @@
 #pragma once
+// The profiler: a scope trace in "proof.txt".
+//
 // Scope trace: each time an instrumented operation is entered or left, one line
 // naming every open scope, outermost first, goes to "proof.txt". The last lines
 // of the file tell where the program was.

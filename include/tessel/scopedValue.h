@@ -1,4 +1,6 @@
 #pragma once
+// A variable set for the lifetime of a scope.
+//
 // A variable set for the lifetime of a scope and given its old value back when
 // the scope ends, thrown messages included: nesting depths and current objects.
 

@@ -1,6 +1,6 @@
 #pragma once
-// An object that stores itself as a tree of four-character chunks. A class
-// describes its fields once, in loadSave, as a fixed sequence of assign calls;
+// An object that stores itself as a tree of four-character chunks.
+// A class describes its fields once, in loadSave, as a fixed sequence of assign calls;
 // the same sequence serves loading and saving, in the encoding fileType names.
 
 #include <tessel/tessel.h>

@@ -1,6 +1,6 @@
 #pragma once
-// Static helpers over standard-I/O files and chunk ids. Chunk readers and
-// writers derive from it to call these unqualified.
+// Static helpers over standard-I/O files and chunk ids.
+// Chunk readers and writers derive from it to call these unqualified.
 
 #include <cstdio>
 #include <memory>

@@ -1,4 +1,6 @@
 #pragma once
+// Variables: values held as text, and the named ones of the whole program.
+//
 // A value held as text that reads back as a number, and the process-wide map of
 // named variables shared by the console, scripts and the game.
 

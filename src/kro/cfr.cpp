@@ -1,3 +1,4 @@
+// The developer console: its log, input line, command table and interpreter.
 #include <kro/cfr.h>
 #include <kro/cfrCmds.h>
 #include <kro/keys.h>
@@ -15,12 +16,16 @@
 #include <string>
 #include <vector>
 
+// ---- Types and constants ------------------------------------------------------------------------
+
 namespace {
 
 const unsigned INPUT_MOST = 255;  // characters of the input line
 const unsigned HISTORY = 16;
 const char PROTECTED_SPACE = '\t';  // tabs are gone from the copy once the quote pass runs
 const unsigned long long UNLIMITED = ~0ull;
+
+// ---- Internal functions -------------------------------------------------------------------------
 
 bool isTyped(unsigned char c) {
   if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')) return true;
@@ -64,6 +69,8 @@ std::vector<std::string> splitCommandLine(const char* line) {
 }
 
 }  // namespace
+
+// ---- Public operations --------------------------------------------------------------------------
 
 Cfr* Cfr::I() {
   static Cfr* const instance = new Cfr;

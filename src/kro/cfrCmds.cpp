@@ -1,3 +1,4 @@
+// The console's built-in commands.
 #include <kro/cfr.h>
 #include <kro/cfrCmds.h>
 #include <kro/kro.h>

@@ -1,3 +1,4 @@
+// The frame timer.
 #include <kro/fps.h>
 
 #include <cstdio>

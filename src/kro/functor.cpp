@@ -1,3 +1,4 @@
+// Named commands: how each kind runs its function.
 #include <kro/cfr.h>
 #include <kro/functor.h>
 

@@ -9,11 +9,15 @@
 #include <new>
 #include <vector>
 
+// ---- Types and constants ------------------------------------------------------------------------
+
 // A colour word read back as bytes must give R, G, B, A in this order.
 static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "Img stores 0xAABBGGRR words as R, G, B, A");
 
 // Every coordinate of a picture must fit an int.
 static_assert(Img::MAX_PIXELS <= INT_MAX, "a side as long as the bound allows fits an int");
+
+// ---- Internal functions -------------------------------------------------------------------------
 
 namespace {
 
@@ -28,7 +32,31 @@ unsigned char clampByte(float v) {
   return static_cast<unsigned char>(static_cast<int>(v));
 }
 
+// One output pixel of the 3×3 filter, the four channels at once. The sums run
+// in the order of the weights so that every pixel gets the same float result
+// whichever path computes it.
+template <bool Inner>
+void maskPixel(const unsigned char* src, unsigned char* out, std::uint32_t w, std::uint32_t h, std::uint32_t x,
+               std::uint32_t y, const float* weight) {
+  const unsigned char* at = src + (std::size_t(y) * w + x) * 4;
+  for (int c = 0; c < 4; ++c) {
+    float sum = 0, weights = 0;
+    int k = 0;
+    for (int oy = -1; oy <= 1; ++oy)
+      for (int ox = -1; ox <= 1; ++ox, ++k) {
+        if (!Inner && ((ox < 0 && x == 0) || (ox > 0 && x + 1 == w) || (oy < 0 && y == 0) || (oy > 0 && y + 1 == h)))
+          continue;
+        sum += at[(std::ptrdiff_t(oy) * std::ptrdiff_t(w) + ox) * 4 + c] * weight[k];
+        weights += weight[k];
+      }
+    // No weight, no mean: the pixel keeps its value.
+    if (weights != 0) out[c] = clampByte(sum / weights);
+  }
+}
+
 }  // namespace
+
+// ---- Public operations --------------------------------------------------------------------------
 
 bool Img::fits(std::uint32_t nw, std::uint32_t nh) {
   // An empty side counts as one, so that the other side alone keeps within the
@@ -275,32 +303,6 @@ void Img::move(int mx, int my) {
   // Shifting every column down by sy moves whole rows.
   if (sy) std::rotate(pixels, pixels + std::size_t(h - sy) * w, pixels + std::size_t(h) * w);
 }
-
-namespace {
-
-// One output pixel of the 3×3 filter, the four channels at once. The sums run
-// in the order of the weights so that every pixel gets the same float result
-// whichever path computes it.
-template <bool Inner>
-void maskPixel(const unsigned char* src, unsigned char* out, std::uint32_t w, std::uint32_t h, std::uint32_t x,
-               std::uint32_t y, const float* weight) {
-  const unsigned char* at = src + (std::size_t(y) * w + x) * 4;
-  for (int c = 0; c < 4; ++c) {
-    float sum = 0, weights = 0;
-    int k = 0;
-    for (int oy = -1; oy <= 1; ++oy)
-      for (int ox = -1; ox <= 1; ++ox, ++k) {
-        if (!Inner && ((ox < 0 && x == 0) || (ox > 0 && x + 1 == w) || (oy < 0 && y == 0) || (oy > 0 && y + 1 == h)))
-          continue;
-        sum += at[(std::ptrdiff_t(oy) * std::ptrdiff_t(w) + ox) * 4 + c] * weight[k];
-        weights += weight[k];
-      }
-    // No weight, no mean: the pixel keeps its value.
-    if (weights != 0) out[c] = clampByte(sum / weights);
-  }
-}
-
-}  // namespace
 
 void Img::mask(float mm, float zm, float pm, float mz, float zz, float pz, float mp, float zp, float pp) try {
   if (!w || !h) return;

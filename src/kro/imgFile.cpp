@@ -1,3 +1,5 @@
+// Img: BMP and TGA files.
+//
 // Img: BMP and TGA files. The writers produce 24-bit bottom-up BMP and 32-bit
 // top-left TGA files; the readers take those and check every header field they
 // rely on before they allocate or read pixels, so that a picture is replaced
@@ -10,9 +12,21 @@
 #include <new>
 #include <vector>
 
+// ---- Types and constants ------------------------------------------------------------------------
+
+// A row takes at most 3·w + 3 bytes, so no picture within the bound needs more
+// than 54 + 6·MAX_PIXELS bytes of file.
+static_assert(54 + 6 * Img::MAX_PIXELS <= 0xFFFFFFFFu, "every picture fits a BMP file's 32-bit size");
+
 namespace {
 
 using File = Tessel::File;
+
+}  // namespace
+
+// ---- Internal functions -------------------------------------------------------------------------
+
+namespace {
 
 void put16(unsigned char* at, std::uint32_t v) {
   at[0] = v & 0xFF;
@@ -46,9 +60,7 @@ void finish(File& f, const char* failure) {
 
 }  // namespace
 
-// A row takes at most 3·w + 3 bytes, so no picture within the bound needs more
-// than 54 + 6·MAX_PIXELS bytes of file.
-static_assert(54 + 6 * Img::MAX_PIXELS <= 0xFFFFFFFFu, "every picture fits a BMP file's 32-bit size");
+// ---- Public operations --------------------------------------------------------------------------
 
 void Img::save2bmp(const char* fileName) const try {
   const std::uint64_t rowSize = (std::uint64_t(w) * 3 + 3) / 4 * 4;

@@ -7,6 +7,8 @@
 #include <new>
 #include <vector>
 
+// ---- Types and constants ------------------------------------------------------------------------
+
 namespace {
 
 // 2^12 cells a side: 16 million grid values already take seconds of rand().
@@ -56,6 +58,16 @@ private:
   std::size_t top = 1;
 };
 
+}  // namespace
+
+// ---- State --------------------------------------------------------------------------------------
+
+unsigned Img::cristalRounds = 0;
+
+// ---- Internal functions -------------------------------------------------------------------------
+
+namespace {
+
 // One walker of cristal, from (x, y) to where it stops: it steps at random while
 // its pixel and the four beside it have alpha 0 or 1. True when it sticks there.
 bool walkerSticks(const Img& img, long long& x, long long& y, int maxSteps) {
@@ -78,7 +90,7 @@ bool walkerSticks(const Img& img, long long& x, long long& y, int maxSteps) {
 
 }  // namespace
 
-unsigned Img::cristalRounds = 0;
+// ---- Public operations --------------------------------------------------------------------------
 
 void Img::perlinNoise(int inum, int add2cn) try {
   if (inum < 0 || add2cn < 0 || inum + add2cn > MAX_NOISE_LEVELS) throw "Img::perlinNoise() grid size out of range";

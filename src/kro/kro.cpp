@@ -1,3 +1,4 @@
+// Engine primitives: the font, text printing, colour, textures and the debug log.
 #include <kro/cfr.h>
 #include <kro/kro.h>
 

@@ -1,3 +1,4 @@
+// The program's log: screen records, standard output and "data/log.txt".
 #include <kro/kro.h>
 #include <kro/loglog.h>
 

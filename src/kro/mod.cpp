@@ -1,3 +1,4 @@
+// The module interface's shared state and the quit request.
 #include <kro/mod.h>
 #include <tessel/proof.h>
 

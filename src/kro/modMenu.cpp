@@ -1,3 +1,4 @@
+// The menu module and its kinds of items.
 #include <kro/kro.h>
 #include <kro/modMenu.h>
 

@@ -1,3 +1,4 @@
+// The prompt module.
 #include <kro/kro.h>
 #include <kro/modPrompt.h>
 

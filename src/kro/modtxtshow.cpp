@@ -1,3 +1,4 @@
+// The text pages module.
 #include <kro/kro.h>
 #include <kro/modtxtshow.h>
 #include <kro/textureMenager.h>

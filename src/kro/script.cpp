@@ -1,3 +1,4 @@
+// Scripts: their lines, jumps and runs through the console.
 #include <kro/cfr.h>
 #include <kro/script.h>
 #include <tessel/tessel2.h>

@@ -1,3 +1,4 @@
+// Shader programs over the OpenGL 2.0 entry points.
 #include <kro/kro.h>
 #include <kro/shader.h>
 #include <tessel/tessel.h>

@@ -1,3 +1,4 @@
+// The texture cache over the image library.
 #include <kro/textureMenager.h>
 
 #include <GL/gl.h>

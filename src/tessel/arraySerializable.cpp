@@ -1,3 +1,4 @@
+// The chunk strategy of each element type of ArraySerializable.
 #include <tessel/arraySerializable.h>
 
 template <> ArraySerializableType<char>* ArraySerializable<char>::type = ArraySerializableTypeData<char>::I();

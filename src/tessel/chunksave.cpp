@@ -1,3 +1,4 @@
+// The buffered payload of a binary chunk being written.
 #include <tessel/chunksave.h>
 
 namespace {

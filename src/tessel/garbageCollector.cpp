@@ -1,3 +1,4 @@
+// Objects owned by the object-use registry.
 #include <tessel/garbageCollector.h>
 
 #include <tessel/garbageCollectorSuper.h>

@@ -1,3 +1,4 @@
+// The object-use registry.
 #include <tessel/garbageCollectorSuper.h>
 
 #include <tessel/garbageCollector.h>

@@ -1,3 +1,4 @@
+// Directory listing over POSIX opendir/readdir.
 #include <tessel/handdir.h>
 
 #include <dirent.h>

@@ -1,3 +1,4 @@
+// Input byte streams and their read buffer.
 #include <tessel/in.h>
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// The HTTP/1.0 GET stream.
 #include <tessel/inHttp.h>
 
 #include <climits>

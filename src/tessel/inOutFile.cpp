@@ -1,3 +1,4 @@
+// Byte streams over files.
 #include <tessel/inOutFile.h>
 
 #include <tessel/tessel.h>

@@ -1,3 +1,4 @@
+// Byte streams over TCP connections.
 #include <tessel/inOutNet.h>
 
 #include <climits>

@@ -1,3 +1,4 @@
+// Fixed-point decimals of 510 integer and 2 fraction digits.
 #include <tessel/iq.h>
 
 #include <algorithm>
@@ -8,6 +9,8 @@
 // Limb arrays below are whole numbers of hundredths, least significant limb first.
 namespace {
 
+// ---- Types and constants ------------------------------------------------------------------------
+
 const uint32_t BASE = IQ::LIMB_BASE;
 const int N = IQ::LIMBS;
 // The top limb holds only 8 digits: 10^512 = TOP_LIMIT * BASE^(N-1).
@@ -15,6 +18,97 @@ const uint32_t TOP_LIMIT = 100000000u;
 const uint32_t POW10[10] = {1u, 10u, 100u, 1000u, 10000u, 100000u, 1000000u, 10000000u, 100000000u, 1000000000u};
 // Room for a product of two numbers, with a spare limb for carries.
 const int WIDE = 2 * N + 1;
+
+// Unsigned whole numbers in base 2^64 for the square root's search, where halving
+// is a shift. 30 words hold 10^514, and the square of anything the search squares.
+using u128 = unsigned __int128;
+struct Binary {
+  static const int WORDS = 30;
+  uint64_t w[WORDS];
+  int n = 0;  // words in use
+
+  void trim() {
+    while (n > 0 && w[n - 1] == 0) --n;
+  }
+  int bits() const { return n ? 64 * (n - 1) + (64 - __builtin_clzll(w[n - 1])) : 0; }
+  void mulAdd(uint64_t m, uint64_t add) {  // this = this * m + add
+    u128 carry = add;
+    for (int i = 0; i < n; ++i) {
+      carry += u128(w[i]) * m;
+      w[i] = uint64_t(carry);
+      carry >>= 64;
+    }
+    if (carry) w[n++] = uint64_t(carry);
+  }
+  void operator+=(const Binary& o) {
+    uint64_t carry = 0;
+    int i = 0;
+    for (; i < o.n; ++i) {
+      u128 t = u128(i < n ? w[i] : 0) + o.w[i] + carry;
+      w[i] = uint64_t(t);
+      carry = uint64_t(t >> 64);
+    }
+    for (; carry && i < n; ++i) carry = ++w[i] == 0;
+    n = std::max(n, o.n);
+    if (carry) w[n++] = 1;
+  }
+  void operator-=(const Binary& o) {  // requires this >= o
+    uint64_t borrow = 0;
+    for (int i = 0; i < n; ++i) {
+      const uint64_t sub = (i < o.n ? o.w[i] : 0);
+      const uint64_t t = w[i] - sub - borrow;
+      borrow = (w[i] < sub) || (w[i] - sub < borrow);
+      w[i] = t;
+    }
+    trim();
+  }
+  void halve() {
+    for (int i = 0; i < n; ++i) w[i] = (w[i] >> 1) | (i + 1 < n ? w[i + 1] << 63 : 0);
+    trim();
+  }
+  int compare(const Binary& o) const {
+    if (n != o.n) return n < o.n ? -1 : 1;
+    for (int i = n - 1; i >= 0; --i)
+      if (w[i] != o.w[i]) return w[i] < o.w[i] ? -1 : 1;
+    return 0;
+  }
+  static void square(const Binary& a, Binary& out) {
+    out.n = 2 * a.n;
+    std::fill(out.w, out.w + out.n, 0);
+    for (int i = 0; i < a.n; ++i) {
+      u128 carry = 0;
+      for (int j = 0; j < a.n; ++j) {
+        carry += u128(a.w[i]) * a.w[j] + out.w[i + j];
+        out.w[i + j] = uint64_t(carry);
+        carry >>= 64;
+      }
+      out.w[i + a.n] = uint64_t(carry);
+    }
+    out.trim();
+  }
+  static Binary fromLimbs(const uint32_t* v, int nv) {
+    Binary b;
+    for (int i = nv - 1; i >= 0; --i) b.mulAdd(BASE, v[i]);
+    return b;
+  }
+  // Base-10^9 limbs of this number, which must be below 10^512.
+  void toLimbs(uint32_t* out) const {
+    Binary rest = *this;
+    std::fill(out, out + N, 0);
+    for (int k = 0; rest.n > 0; ++k) {
+      uint64_t rem = 0;
+      for (int i = rest.n - 1; i >= 0; --i) {
+        u128 t = (u128(rem) << 64) | rest.w[i];
+        rest.w[i] = uint64_t(t / BASE);
+        rem = uint64_t(t % BASE);
+      }
+      rest.trim();
+      out[k] = uint32_t(rem);
+    }
+  }
+};
+
+// ---- Internal functions -------------------------------------------------------------------------
 
 int usedLimbs(const uint32_t* v, int n) {
   while (n > 0 && v[n - 1] == 0) --n;
@@ -173,96 +267,9 @@ bool multCore(const uint32_t* a, int na, const uint32_t* b, int nb, uint32_t* r,
   return true;
 }
 
-// Unsigned whole numbers in base 2^64 for the square root's search, where halving
-// is a shift. 30 words hold 10^514, and the square of anything the search squares.
-using u128 = unsigned __int128;
-struct Binary {
-  static const int WORDS = 30;
-  uint64_t w[WORDS];
-  int n = 0;  // words in use
-
-  void trim() {
-    while (n > 0 && w[n - 1] == 0) --n;
-  }
-  int bits() const { return n ? 64 * (n - 1) + (64 - __builtin_clzll(w[n - 1])) : 0; }
-  void mulAdd(uint64_t m, uint64_t add) {  // this = this * m + add
-    u128 carry = add;
-    for (int i = 0; i < n; ++i) {
-      carry += u128(w[i]) * m;
-      w[i] = uint64_t(carry);
-      carry >>= 64;
-    }
-    if (carry) w[n++] = uint64_t(carry);
-  }
-  void operator+=(const Binary& o) {
-    uint64_t carry = 0;
-    int i = 0;
-    for (; i < o.n; ++i) {
-      u128 t = u128(i < n ? w[i] : 0) + o.w[i] + carry;
-      w[i] = uint64_t(t);
-      carry = uint64_t(t >> 64);
-    }
-    for (; carry && i < n; ++i) carry = ++w[i] == 0;
-    n = std::max(n, o.n);
-    if (carry) w[n++] = 1;
-  }
-  void operator-=(const Binary& o) {  // requires this >= o
-    uint64_t borrow = 0;
-    for (int i = 0; i < n; ++i) {
-      const uint64_t sub = (i < o.n ? o.w[i] : 0);
-      const uint64_t t = w[i] - sub - borrow;
-      borrow = (w[i] < sub) || (w[i] - sub < borrow);
-      w[i] = t;
-    }
-    trim();
-  }
-  void halve() {
-    for (int i = 0; i < n; ++i) w[i] = (w[i] >> 1) | (i + 1 < n ? w[i + 1] << 63 : 0);
-    trim();
-  }
-  int compare(const Binary& o) const {
-    if (n != o.n) return n < o.n ? -1 : 1;
-    for (int i = n - 1; i >= 0; --i)
-      if (w[i] != o.w[i]) return w[i] < o.w[i] ? -1 : 1;
-    return 0;
-  }
-  static void square(const Binary& a, Binary& out) {
-    out.n = 2 * a.n;
-    std::fill(out.w, out.w + out.n, 0);
-    for (int i = 0; i < a.n; ++i) {
-      u128 carry = 0;
-      for (int j = 0; j < a.n; ++j) {
-        carry += u128(a.w[i]) * a.w[j] + out.w[i + j];
-        out.w[i + j] = uint64_t(carry);
-        carry >>= 64;
-      }
-      out.w[i + a.n] = uint64_t(carry);
-    }
-    out.trim();
-  }
-  static Binary fromLimbs(const uint32_t* v, int nv) {
-    Binary b;
-    for (int i = nv - 1; i >= 0; --i) b.mulAdd(BASE, v[i]);
-    return b;
-  }
-  // Base-10^9 limbs of this number, which must be below 10^512.
-  void toLimbs(uint32_t* out) const {
-    Binary rest = *this;
-    std::fill(out, out + N, 0);
-    for (int k = 0; rest.n > 0; ++k) {
-      uint64_t rem = 0;
-      for (int i = rest.n - 1; i >= 0; --i) {
-        u128 t = (u128(rem) << 64) | rest.w[i];
-        rest.w[i] = uint64_t(t / BASE);
-        rem = uint64_t(t % BASE);
-      }
-      rest.trim();
-      out[k] = uint32_t(rem);
-    }
-  }
-};
-
 }  // namespace
+
+// ---- Public operations --------------------------------------------------------------------------
 
 IQ::IQ() {
   std::fill(limb, limb + N, 0u);

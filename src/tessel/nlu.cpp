@@ -1,3 +1,4 @@
+// Network set-up shared by the TCP and HTTP streams.
 #include <tessel/nl/nlu.h>
 
 #include <cstring>

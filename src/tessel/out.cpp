@@ -1,3 +1,4 @@
+// Output byte streams.
 #include <tessel/out.h>
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// The profiler's scope trace.
 #include <tessel/proof.h>
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// The chunk format: loading and saving objects in its three forms.
 #include <tessel/serializable.h>
 
 #include <tessel/chunksave.h>
@@ -15,8 +16,7 @@
 // file's little-endian order.
 static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "little-endian only");
 
-char Serializable::fileType = 'x';
-unsigned Serializable::deapth = 0;
+// ---- Types and constants ------------------------------------------------------------------------
 
 namespace {
 
@@ -30,22 +30,38 @@ const char* const CANNOT_REPLACE = "Serializable::save - can not replace file";
 
 using File = Tessel::File;
 
-// A full disk shows only when the buffer goes out; it must not pass for success.
-void flushOut(FILE* file, bool durable) {
-  if (fflush(file) != 0 || ferror(file)) throw CANNOT_WRITE;
-  if (durable && fsync(fileno(file)) != 0) throw CANNOT_WRITE;
-}
+// Text of the tag form gathered and written at once: per chunk of a text save
+// one write before the value and one after, rather than one per piece.
+class Line {
+public:
+  explicit Line(FILE* out) : out(out) {}
+  Line& put(char c) {
+    if (n == sizeof text) write();
+    text[n++] = c;
+    return *this;
+  }
+  Line& tabs(unsigned count) {
+    while (count--) put('\t');
+    return *this;
+  }
+  Line& tag(const char* opening, unsigned id) {
+    while (*opening) put(*opening++);
+    for (int k = 0; k < 4; ++k) put(char(id >> (8 * k)));  // reading order
+    return put('>').put('\n');
+  }
+  void write() {
+    fwrite(text, 1, n, out);
+    n = 0;
+  }
 
-// Makes a rename durable: the folder's entry is on disk when this returns.
-// A folder that cannot be synced leaves the rename done, only less certain.
-void syncFolderOf(const std::string& name) {
-  const size_t slash = name.rfind('/');
-  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : name.substr(0, slash);
-  const int handle = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
-  if (handle < 0) return;
-  fsync(handle);
-  close(handle);
-}
+private:
+  FILE* out;
+  char text[64];
+  size_t n = 0;
+};
+
+void flushOut(FILE* file, bool durable);
+void syncFolderOf(const std::string& name);
 
 // The new content of a file, written beside it and put in its place only once
 // it is complete and on the disk: until then the old file stays byte for byte.
@@ -84,6 +100,34 @@ private:
   bool pending = true;
 };
 
+}  // namespace
+
+// ---- State --------------------------------------------------------------------------------------
+
+char Serializable::fileType = 'x';
+unsigned Serializable::deapth = 0;
+
+// ---- Internal functions -------------------------------------------------------------------------
+
+namespace {
+
+// A full disk shows only when the buffer goes out; it must not pass for success.
+void flushOut(FILE* file, bool durable) {
+  if (fflush(file) != 0 || ferror(file)) throw CANNOT_WRITE;
+  if (durable && fsync(fileno(file)) != 0) throw CANNOT_WRITE;
+}
+
+// Makes a rename durable: the folder's entry is on disk when this returns.
+// A folder that cannot be synced leaves the rename done, only less certain.
+void syncFolderOf(const std::string& name) {
+  const size_t slash = name.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : name.substr(0, slash);
+  const int handle = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+  if (handle < 0) return;
+  fsync(handle);
+  close(handle);
+}
+
 // Runs a save into an open file: what it throws is the object's own failure,
 // and errno must not offer a stale reason for it.
 template <typename Save> void ownFailures(Save save) {
@@ -104,39 +148,11 @@ bool replaceable(const char* name) {
 
 unsigned fromLittleEndian(const unsigned char* b) { return Tessel::chunk2unsigned(b[0], b[1], b[2], b[3]); }
 
-// Text of the tag form gathered and written at once: per chunk of a text save
-// one write before the value and one after, rather than one per piece.
-class Line {
-public:
-  explicit Line(FILE* out) : out(out) {}
-  Line& put(char c) {
-    if (n == sizeof text) write();
-    text[n++] = c;
-    return *this;
-  }
-  Line& tabs(unsigned count) {
-    while (count--) put('\t');
-    return *this;
-  }
-  Line& tag(const char* opening, unsigned id) {
-    while (*opening) put(*opening++);
-    for (int k = 0; k < 4; ++k) put(char(id >> (8 * k)));  // reading order
-    return put('>').put('\n');
-  }
-  void write() {
-    fwrite(text, 1, n, out);
-    n = 0;
-  }
-
-private:
-  FILE* out;
-  char text[64];
-  size_t n = 0;
-};
-
 bool isKnownKind(int varType) { return varType >= RAW && varType <= FLOAT; }
 
 }  // namespace
+
+// ---- Public operations --------------------------------------------------------------------------
 
 void Serializable::load(const char* name) {
   File file(openFile(name, "rb"));

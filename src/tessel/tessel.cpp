@@ -1,3 +1,4 @@
+// Helpers over standard-I/O files and chunk ids.
 #include <tessel/tessel.h>
 
 #include <sys/stat.h>

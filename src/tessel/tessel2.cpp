@@ -1,3 +1,4 @@
+// Line and string helpers.
 #include <tessel/tessel2.h>
 
 std::string Tessel2::getline(FILE* hand) {

@@ -1,3 +1,4 @@
+// Regular-expression matching over POSIX regcomp/regexec.
 #include <tessel/tessel3.h>
 
 #include <regex.h>

@@ -1,3 +1,4 @@
+// The clipboard helpers over the platform's clipboard.
 #include <tessel/tessel4.h>
 
 #include <platform/clipboard.h>

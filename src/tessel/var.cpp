@@ -1,3 +1,4 @@
+// Variables and the named ones of the whole program.
 #include <tessel/tessel.h>
 #include <tessel/var.h>
 

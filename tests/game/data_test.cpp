@@ -1,3 +1,5 @@
+// Tests of the files the game ships in data/.
+//
 // The files the game ships in data/: the pictures decode with the image library
 // the game loads them with, sprites are cut out on transparent ground, the text
 // pages fit the screen, and the console's demo script runs cleanly.

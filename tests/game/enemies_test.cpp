@@ -1,3 +1,4 @@
+// Tests of the enemies' behaviour and the roster.
 #include "kalvor.h"
 #include "luxmobil.h"
 #include "priestArmor.h"

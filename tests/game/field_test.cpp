@@ -1,3 +1,4 @@
+// Tests of the play field: its list, spawning, clicks and score.
 #include "luxmobil.h"
 #include "modMainMenu.h"
 #include "priestArmor.h"

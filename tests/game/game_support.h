@@ -1,4 +1,6 @@
 #pragma once
+// Fixtures for the game's tests.
+//
 // Fixtures for the game's tests: a cleared play field at a chosen level with a
 // rule set that records what it is told, and an empty top list; each in a fresh folder.
 

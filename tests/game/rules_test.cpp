@@ -1,3 +1,4 @@
+// Tests of the rule sets, the game-over screen and the main menu.
 #include "modMainMenu.h"
 #include "modgamesuperarcade.h"
 #include "modgamesupersurvival.h"

@@ -1,3 +1,4 @@
+// Tests of the shell: module changes, messages and the settings file.
 #include "shell.h"
 #include "modMainMenu.h"
 

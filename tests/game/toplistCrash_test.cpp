@@ -1,3 +1,5 @@
+// Tests of the top list under faults.
+//
 // The top list under faults: a program killed while it saves, a save that
 // cannot be written, a list that cannot be read. Each must leave a whole list
 // in the file, the old or the new, and never lose one it could not read.

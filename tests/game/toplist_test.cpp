@@ -1,3 +1,4 @@
+// Tests of the top list: its order, names and file.
 #include <gtest/gtest.h>
 
 #include <filesystem>

@@ -1,3 +1,4 @@
+// Tests of the console's built-in commands.
 #include <kro/cfr.h>
 #include <kro/mod.h>
 

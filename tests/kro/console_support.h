@@ -1,4 +1,6 @@
 #pragma once
+// Driving the console in tests.
+//
 // Driving the console in tests: each test runs in its own folder with data/, so
 // data/log.txt holds exactly the lines the test wrote.
 

@@ -1,3 +1,4 @@
+// Tests of the console: its interpreter, log and keys.
 #include <kro/cfr.h>
 #include <kro/functor.h>
 #include <kro/keys.h>

@@ -1,3 +1,4 @@
+// Tests of Img's operations and files.
 #include <kro/img.h>
 
 #include <support/tempdir.h>

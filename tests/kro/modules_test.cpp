@@ -1,3 +1,4 @@
+// Tests of the frame timer and the menu, prompt and text-page modules.
 #include <kro/fps.h>
 #include <kro/keys.h>
 #include <kro/modMenu.h>

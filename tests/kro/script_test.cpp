@@ -1,3 +1,4 @@
+// Tests of scripts.
 #include <kro/cfr.h>
 #include <kro/script.h>
 

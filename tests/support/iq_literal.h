@@ -1,4 +1,6 @@
 #pragma once
+// The decimal rules worked literally, a model for the decimals' tests.
+//
 // The decimal rules worked literally, one digit per byte, as a slow and obvious
 // model to check the fast limb arithmetic against. Magnitudes only; signs are
 // handled by the callers. Every function returns false where the number raises

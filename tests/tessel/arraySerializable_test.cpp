@@ -1,3 +1,4 @@
+// Tests of arrays in the chunk format.
 #include <tessel/arraySerializable.h>
 
 #include <support/tempdir.h>

@@ -1,3 +1,4 @@
+// Tests of the chunk format.
 #include <tessel/proof.h>
 #include <tessel/serializable.h>
 

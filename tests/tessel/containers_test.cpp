@@ -1,3 +1,4 @@
+// Tests of the containers.
 #include <tessel/arrayMap.h>
 
 #include <support/tempdir.h>

@@ -1,3 +1,5 @@
+// Tests of directory listing, regular expressions and the clipboard against system tools.
+//
 // Directory listing against ls, regular expressions against grep -E, and the
 // clipboard against xclip on the test's X display.
 #include <tessel/handdir.h>

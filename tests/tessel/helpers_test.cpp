@@ -1,3 +1,4 @@
+// Tests of the file and string helpers.
 #include <tessel/tessel2.h>
 
 #include <support/tempdir.h>

@@ -1,3 +1,5 @@
+// Tests of the decimals against GNU bc.
+//
 // Decimals against GNU bc, one bc process for all operands: every operation on
 // operands of every integer length from 0 to 510 digits, overflow included.
 #include <tessel/iq.h>

@@ -1,3 +1,4 @@
+// Tests of the decimals.
 #include <tessel/iq.h>
 #include <tessel/var.h>
 

@@ -1,3 +1,5 @@
+// Tests of the TCP and HTTP streams against real peers on the loopback address.
+//
 // The TCP and HTTP streams against real peers on the loopback address only: TCP
 // peers run in a thread of the test, Python's http.server serves files.
 #include <tessel/inHttp.h>

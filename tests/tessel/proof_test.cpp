@@ -1,3 +1,4 @@
+// Tests of the profiler's trace.
 #include <tessel/proof.h>
 
 #include <support/tempdir.h>

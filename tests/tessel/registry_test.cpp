@@ -1,3 +1,4 @@
+// Tests of the object-use registry.
 #include <tessel/garbageCollector.h>
 #include <tessel/garbageCollectorSuper.h>
 

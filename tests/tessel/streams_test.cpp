@@ -1,3 +1,4 @@
+// Tests of the file byte streams.
 #include <tessel/inOutFile.h>
 
 #include <support/tempdir.h>

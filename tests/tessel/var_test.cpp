@@ -1,3 +1,4 @@
+// Tests of variables.
 #include <tessel/var.h>
 
 #include <gtest/gtest.h>

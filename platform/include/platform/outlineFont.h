@@ -1,4 +1,6 @@
 #pragma once
+// The outline font as OpenGL display lists.
+//
 // The outline font: filled glyph outlines of fontconfig's match for "Courier New:bold",
 // one OpenGL display list per byte 0 to 255 (read as Windows-1252), in em units
 // (height 1.0) with the baseline at y = 0; each list ends by moving right by the

@@ -1,4 +1,6 @@
 #pragma once
+// The game window, its OpenGL context and its events.
+//
 // The one game window with its OpenGL context, and its events turned into the
 // messages the shell handles: key codes are Windows virtual-key codes, typed
 // text arrives byte by byte, mouse positions in client pixels.
