@@ -7,7 +7,7 @@ set -euo pipefail
 play_packages=(cmake make g++ pkg-config libsdl2-dev libglu1-mesa-dev libgl1-mesa-dri libfreetype-dev
   libfontconfig-dev fonts-liberation2 libdevil-dev libglew-dev)
 test_packages=("${play_packages[@]}" clang libclang-rt-14-dev clang-format libgtest-dev libgmock-dev libbenchmark-dev libgmp-dev bc python3 imagemagick
-  xvfb xauth xdotool x11-utils xclip valgrind)
+  xvfb xauth xdotool x11-utils xclip valgrind graphviz)
 
 case "${1:-}" in
   play) wanted=("${play_packages[@]}") ;;
