@@ -5,6 +5,9 @@
     python3 tools/art/make_art.py gift bg      # only these sources
     python3 tools/art/make_art.py --out /tmp/x # somewhere else than data/
 
+A source with an `icon` line is the program's icon: it goes, shrunk to each size
+it names, into a hicolor tree (packaging/icons/ unless --icons says otherwise).
+
 Only the standard library: the PNG writer and the anti-aliased rasteriser are
 below, and the same sources give the same bytes on every run. A source whose
 `format` is jpg goes through ImageMagick's `convert` at the end.
@@ -27,6 +30,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 SOURCES = os.path.join(HERE, "src")
 PALETTE = os.path.join(HERE, "palette.txt")
 DATA = os.path.normpath(os.path.join(HERE, "..", "..", "data"))
+ICONS = os.path.normpath(os.path.join(HERE, "..", "..", "packaging", "icons"))
 
 SUBROWS = 4  # vertical samples per pixel row; horizontal coverage is exact
 
@@ -286,6 +290,20 @@ class Canvas:
             if g > 0:
                 self._paint(index, colour[:3], g * colour[3], True)
 
+    def shrink(self, width, height):
+        """A smaller canvas in which every pixel is the mean of the area it covers here.
+        The colours are premultiplied, so transparent pixels add nothing to an edge."""
+        columns, rows = _area_weights(self.width, width), _area_weights(self.height, height)
+        small = Canvas(width, height)
+        for channel in ("r", "g", "b", "a"):
+            big, out = getattr(self, channel), getattr(small, channel)
+            narrow = [[sum(big[y * self.width + first + k] * w for k, w in enumerate(weights))
+                       for first, weights in columns] for y in range(self.height)]
+            for y, (first, weights) in enumerate(rows):
+                for x in range(width):
+                    out[y * width + x] = sum(narrow[first + k][x] * w for k, w in enumerate(weights))
+        return small
+
     def rgba_bytes(self, empty_rgb):
         """Straight (not premultiplied) 8-bit RGBA; fully transparent pixels get
         empty_rgb, so that texture filtering at the edges blends towards it."""
@@ -308,6 +326,18 @@ class Canvas:
             out[3 * i:3 * i + 3] = bytes(min(255, round((c + d * k) * 255)) for c, d in
                                          zip((self.r[i], self.g[i], self.b[i]), backdrop))
         return bytes(out)
+
+
+def _area_weights(source, target):
+    """For each of target pixels over source ones: the first source pixel it covers
+    and the share of its area that each covered source pixel makes."""
+    scale = source / target
+    out = []
+    for i in range(target):
+        a, b = i * scale, min((i + 1) * scale, source)
+        first = int(a)
+        out.append((first, [(min(b, x + 1) - max(a, x)) / scale for x in range(first, math.ceil(b))]))
+    return out
 
 
 # --------------------------------------------------------------------------
@@ -361,6 +391,7 @@ class Picture:
         self.shift = (0.0, 0.0)
         self.depth = 0
         self.face = None  # [x0, y0, x1, y1] round the shapes marked 'face'
+        self.icon_sizes = []  # an icon's square sizes
 
     def paint(self, loops, colour, under, face):
         """Fills loops on the canvas; with face, the face's box grows round them."""
@@ -488,6 +519,15 @@ def run_command(picture, command, words, include):
         picture.format = w._take("png or jpg")
         if picture.format not in ("png", "jpg"):
             raise ValueError("format is png or jpg")
+    elif command == "icon":
+        picture.icon_sizes = [int(w.number("size")) for _ in range(len(w.items))]
+        w.done()
+        if not picture.icon_sizes:
+            raise ValueError("icon needs at least one size")
+        if picture.canvas.width != picture.canvas.height:
+            raise ValueError("an icon's canvas must be square")
+        if max(picture.icon_sizes) > picture.canvas.width or min(picture.icon_sizes) < 1:
+            raise ValueError(f"icon sizes go from 1 to the canvas's {picture.canvas.width}")
     elif command == "colour":
         name = w._take("name")
         picture.names[name] = w.colour()
@@ -621,9 +661,9 @@ def render_file(path, palette):
     return picture
 
 
-def encode(picture, palette):
-    """The picture as PNG bytes: RGB over its backdrop, otherwise RGBA."""
-    c = picture.canvas
+def encode(picture, palette, canvas=None):
+    """The picture (or a canvas made from it) as PNG bytes: RGB over its backdrop, otherwise RGBA."""
+    c = canvas or picture.canvas
     texts = [("face", picture.face_text())] if picture.face else []
     if picture.backdrop is not None:
         return png_bytes(c.width, c.height, 3, c.rgb_bytes(picture.backdrop[:3]), texts)
@@ -635,6 +675,7 @@ def main(argv=None):
     parser = argparse.ArgumentParser(description="Draws the game's pictures from tools/art/src into data/.")
     parser.add_argument("names", nargs="*", help="sources to draw (file stems); all when none")
     parser.add_argument("--out", default=DATA, help="folder for the pictures (default: data/)")
+    parser.add_argument("--icons", default=ICONS, help="folder of the icons' hicolor tree (default: packaging/icons/)")
     parser.add_argument("--src", default=SOURCES, help=argparse.SUPPRESS)
     args = parser.parse_args(argv)
 
@@ -655,6 +696,15 @@ def main(argv=None):
             status = 1
             continue
         data = encode(picture, palette)
+        if picture.icon_sizes:
+            for size in picture.icon_sizes:
+                folder = os.path.join(args.icons, "hicolor", f"{size}x{size}", "apps")
+                os.makedirs(folder, exist_ok=True)
+                target = os.path.join(folder, name + ".png")
+                with open(target, "wb") as f:
+                    f.write(encode(picture, palette, picture.canvas.shrink(size, size)))
+                print(f"{os.path.relpath(target)}  {size}x{size}")
+            continue
         if picture.format == "png":
             target = os.path.join(args.out, name + ".png")
             with open(target, "wb") as f:

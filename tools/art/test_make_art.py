@@ -127,6 +127,15 @@ class Raster(unittest.TestCase):
         self.assertEqual(canvas.rgba_bytes((0.2, 0.4, 0.6)), bytes([0, 255, 0, 102, 51, 102, 153, 0]))
 
 
+    def test_shrink_takes_the_mean_of_the_area_each_pixel_covers(self):
+        # 3 to 2: each small pixel covers half of the middle column's width.
+        canvas = make_art.Canvas(3, 3)
+        canvas.fill([make_art.rounded_rect(1, 0, 1, 3, 0)], RED)
+        small = canvas.shrink(2, 2)
+        self.assertEqual([round(a, 3) for a in small.a], [0.333] * 4)
+        self.assertEqual(small.rgba_bytes((0, 0, 0))[:4], bytes((255, 0, 0, 85)))
+
+
 class Language(unittest.TestCase):
     def test_comments_keep_hex_colours(self):
         self.assertEqual(make_art.strip_comment("rect 0,0 2,2 #ff0000  # red square"), "rect 0,0 2,2 #ff0000 ")
@@ -171,7 +180,9 @@ class Language(unittest.TestCase):
                                 ("rect 0,0 2,2 #ff0000\n", ":1: the first command must be 'canvas'"),
                                 ("canvas 4 4\nrect 0,0 #ff0000\n", ":2: expected size"),
                                 ("canvas 4 4\nrect 0,0 2,2 #ff0000 q=1\n", ":2: unknown setting 'q'"),
-                                ("canvas 4 4\npoly 0,0 1,1 #ff0000\n", ":2: poly needs at least 3 points")]:
+                                ("canvas 4 4\npoly 0,0 1,1 #ff0000\n", ":2: poly needs at least 3 points"),
+                                ("canvas 4 2\nicon 2\n", ":2: an icon's canvas must be square"),
+                                ("canvas 4 4\nicon 8\n", ":2: icon sizes go from 1 to the canvas's 4")]:
             with self.assertRaises(make_art.ArtError) as caught:
                 draw(source)
             self.assertIn("t.art" + message, str(caught.exception))
@@ -191,6 +202,16 @@ class CommandLine(unittest.TestCase):
             for name in ("gift.png", "zombieHead.png"):
                 with open(os.path.join(one, name), "rb") as a, open(os.path.join(two, name), "rb") as b:
                     self.assertEqual(a.read(), b.read(), name)
+
+    def test_an_icon_goes_into_the_hicolor_tree_at_each_size(self):
+        with tempfile.TemporaryDirectory() as src, tempfile.TemporaryDirectory() as out:
+            with open(os.path.join(src, "t.art"), "w") as f:
+                f.write("canvas 8 8\nicon 8 3\nrect 0,0 8,8 #ff0000\n")
+            self.assertEqual(self.run_main("t", "--src", src, "--out", out, "--icons", out)[0], 0)
+            for size in (8, 3):
+                with open(os.path.join(out, "hicolor", f"{size}x{size}", "apps", "t.png"), "rb") as f:
+                    self.assertEqual(read_png(f.read())[:3], (size, size, 6))
+            self.assertFalse(os.path.exists(os.path.join(out, "t.png")))
 
     def test_unknown_source_and_missing_convert_are_reported(self):
         with tempfile.TemporaryDirectory() as out:
