@@ -1,0 +1,126 @@
+// The player's own folder for an installed game, kept in step with the installed data.
+#include "userFolder.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The player edits these, so they are copies; the game only reads the others.
+bool editable(const fs::path& name) { return name == "conf.txt" || name == "defvar.txt"; }
+
+std::string failed(const std::string& what, const fs::path& path, const std::error_code& code) {
+  return "cannot " + what + " " + path.string() + ": " + code.message();
+}
+
+// Like mkdir -p, with new folders private to the player (0700) as XDG asks.
+// A part that exists but is no folder fails at the next part, or at the check.
+bool makeFolders(const fs::path& folder, std::string& error) {
+  fs::path made;
+  for (const fs::path& part : folder) {
+    made /= part;
+    if (::mkdir(made.c_str(), 0700) != 0 && errno != EEXIST) {
+      error = failed("make the folder", made, std::error_code(errno, std::generic_category()));
+      return false;
+    }
+  }
+  std::error_code code;
+  if (fs::is_directory(folder, code)) return true;
+  error = failed("make the folder", folder, code ? code : std::make_error_code(std::errc::not_a_directory));
+  return false;
+}
+
+// Written beside and renamed into place: a start cut short never leaves half a
+// settings file that every later start would keep.
+bool copyDefault(const fs::path& from, const fs::path& to, std::string& error) {
+  std::error_code code;
+  if (fs::exists(to, code)) return true;  // the player's, edited or not
+  fs::path part = to;
+  part += ".new";
+  fs::copy_file(from, part, fs::copy_options::overwrite_existing, code);
+  if (!code) fs::permissions(part, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add, code);
+  if (!code) fs::rename(part, to, code);
+  if (!code) return true;
+  error = failed("copy the default", to, code);
+  fs::remove(part, code);
+  return false;
+}
+
+// A link that leads nowhere is a leftover of the game's: a file an upgrade
+// removed, or an install that moved. Nothing of the player's is lost with it.
+bool removeDeadLinks(const fs::path& data, std::string& error) {
+  std::error_code code;
+  for (fs::directory_iterator entry(data, code), end; !code && entry != end; entry.increment(code)) {
+    std::error_code ignored;
+    if (entry->is_symlink(ignored) && !fs::exists(entry->path(), ignored) && !fs::remove(entry->path(), code))
+      break;
+  }
+  if (!code) return true;
+  error = failed("tidy the links in", data, code);
+  return false;
+}
+
+bool linkInstalled(const fs::path& installed, const fs::path& data, std::string& error) {
+  std::error_code code;
+  for (fs::directory_iterator entry(installed, code), end; !code && entry != end; entry.increment(code)) {
+    const fs::path name = entry->path().filename(), here = data / name;
+    if (editable(name)) {
+      if (!copyDefault(entry->path(), here, error)) return false;
+      continue;
+    }
+    std::error_code missing;
+    if (fs::symlink_status(here, missing).type() != fs::file_type::not_found) continue;
+    fs::create_symlink(entry->path(), here, code);
+    if (code) {
+      error = failed("link", here, code);
+      return false;
+    }
+  }
+  if (!code) return true;
+  error = failed("read the installed data in", installed, code);
+  return false;
+}
+
+}  // namespace
+
+std::string userFolderFor(const char* xdgDataHome, const char* home) {
+  if (xdgDataHome && xdgDataHome[0] == '/') return (fs::path(xdgDataHome) / "giftguard").string();
+  if (home && home[0] == '/') return (fs::path(home) / ".local/share/giftguard").string();
+  return "";
+}
+
+std::string installedDataFolder(const std::string& dataFromProgram) {
+  std::error_code code;
+  const fs::path program = fs::read_symlink("/proc/self/exe", code);
+  if (code) return "";
+  return (program.parent_path() / dataFromProgram).lexically_normal().string();
+}
+
+bool prepareUserFolder(const std::string& installed, const std::string& folder, std::string& error) {
+  const fs::path data = fs::path(folder) / "data";
+  return makeFolders(data, error) && removeDeadLinks(data, error) && linkInstalled(installed, data, error);
+}
+
+bool enterWorkingFolder(const std::string& installed, const std::string& folder, std::string& error) {
+  std::error_code code;
+  if (fs::is_directory("data", code)) return true;  // the source tree, or a folder set up like it
+  if (installed.empty() || !fs::is_directory(installed, code)) {
+    error = "no data/ in this folder, and no installed data at " + (installed.empty() ? "?" : installed);
+    return false;
+  }
+  if (folder.empty()) {
+    error = "no folder for the player's files: neither XDG_DATA_HOME nor HOME is an absolute path";
+    return false;
+  }
+  if (!prepareUserFolder(installed, folder, error)) return false;
+  if (::chdir(folder.c_str()) == 0) return true;
+  error = failed("enter the folder", folder, std::error_code(errno, std::generic_category()));
+  return false;
+}
