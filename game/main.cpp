@@ -1,4 +1,24 @@
-// The program: the shell's entry.
+// The program's entry: its own command-line options, the folder it works in, then the shell.
+#include "commandLine.h"
 #include "shell.h"
+#include "userFolder.h"
 
-int main(int argc, char** argv) { return winMain(argc, argv); }
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+int main(int argc, char** argv) {
+  const StartInfo info{GIFTGUARD_VERSION, userFolderFor(std::getenv("XDG_DATA_HOME"), std::getenv("HOME")),
+                       installedDataFolder(GIFTGUARD_DATA_FROM_PROGRAM)};
+  const Answer answer = answerCommandLine(argc, argv, info);
+  std::fputs(answer.out.c_str(), stdout);
+  std::fputs(answer.err.c_str(), stderr);
+  if (answer.status >= 0) return answer.status;
+
+  std::string error;
+  if (!enterWorkingFolder(info.installed, info.userFolder, error)) {
+    std::fprintf(stderr, "giftguard: %s\n", error.c_str());
+    return 1;
+  }
+  return winMain(argc, argv);
+}
