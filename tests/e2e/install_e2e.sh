@@ -1,0 +1,119 @@
+#!/usr/bin/env bash
+# The installed game: cmake --install into a staging folder (DESTDIR), its menu entry and
+# metadata validated, then the installed program started from an unrelated folder with its own
+# HOME and XDG_DATA_HOME: its command line, a survival game played to a top-list entry, the entry
+# in the player's folder and on the top list of a second start, a player's folder that cannot be
+# made, and the install tree unchanged by all of it.
+# usage: install_e2e.sh path/to/build path/to/data   (needs DISPLAY, xdotool, ImageMagick,
+#        desktop-file-validate, appstreamcli)
+set -uo pipefail
+[ -n "${DISPLAY:-}" ] || { echo "needs an X display (tools/test.sh starts one)"; exit 1; }
+build=$(realpath "$1")
+bin=$build/giftguard
+data=$2
+source "$(dirname "$0")/lib.sh"
+
+stage=$work/stage
+elsewhere=$work/elsewhere
+user=$work/xdg/giftguard
+mkdir -p "$elsewhere" "$work/home"
+DESTDIR=$stage cmake --install "$build" --prefix /usr >"$work/install.txt" || { cat "$work/install.txt"; exit 1; }
+bin=$stage/usr/games/giftguard
+check "the program is installed under games/" test -x "$bin"
+check "the data under share/games/giftguard/, without the files written at run time" \
+  test -f "$stage/usr/share/games/giftguard/bg.png" -a ! -e "$stage/usr/share/games/giftguard/log.txt"
+check "desktop-file-validate passes" desktop-file-validate "$stage/usr/share/applications/giftguard.desktop"
+quietly() { "$@" >"$work/quiet.txt" 2>&1 || { cat "$work/quiet.txt"; false; }; }
+check "appstreamcli validate passes" quietly appstreamcli validate --no-net "$stage"/usr/share/metainfo/*.metainfo.xml
+check "the manual page is in section 6" test -s "$stage/usr/share/man/man6/giftguard.6.gz"
+snapshot() { (cd "$stage" && find . -printf '%p %y %m %s %T@ %l\n' | sort && find . -type f -exec md5sum {} + | sort); }
+snapshot >"$work/tree-before.txt"
+
+# The program as a player starts it: from a folder of no importance, with a home of its own.
+run() { (cd "$elsewhere" && HOME=$work/home XDG_DATA_HOME=$work/xdg exec "$bin" "$@"); }
+launch() {
+  run >"$work/out.txt" 2>"$work/err.txt" &
+  pid=$!
+}
+logged() { grep -qxF -- "$1" "$user/data/log.txt"; }
+
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+check "--version names the version" test "$(run --version)" = "giftguard $version"
+run --help >"$work/help.txt"
+check "--help names the player's folder" grep -qxF "  $user" "$work/help.txt"
+run --no-such-thing >/dev/null 2>"$work/usage.txt"
+status=$?
+check "an unknown argument is status 2 (got $status)" test "$status" = 2
+check "with the usage" grep -q '^usage: giftguard' "$work/usage.txt"
+check "and the player's folder is not made for it" test ! -e "$user"
+
+width=1024 height=768
+source "$(dirname "$0")/../../tools/field_clicks.sh"
+shot() { import -window "$window" "$work/$1.png"; }
+# The result of a survival game: dark, white text in the middle, whatever the loss was.
+resultShown() {
+  shot result && above "$(share "$work/result.png" 800x120+112+230 'r>0.8&&g>0.8&&b>0.8')" 0.02 &&
+    above 0.5 "$(share "$work/result.png" 1024x200+0+500 'r>0.9&&g>0.9&&b>0.9')"
+}
+differsFrom() { shot now && above "$(compare -metric AE "$work/$1.png" "$work/now.png" null: 2>&1)" 1000; }
+# White in the name column of the top list's first row.
+firstNameShown() { shot toplist && above "$(share "$work/toplist.png" 160x40+200+84 'r>0.8&&g>0.8&&b>0.8')" 0.03; }
+command() {  # a console line, the console opened and closed again round it
+  key grave
+  typed "$1"
+  key Return
+  key grave
+  key grave
+}
+# The clicks of a sweep miss the gifts, and godmode keeps the game going until a kill, however
+# slow the machine: only then may the game be lost, by a click on a gift or a gift carried off.
+start
+check "the installed program opens its window" test -n "$window"
+key Return
+sleep 2.3
+command 'set \$godmode 1'
+for _ in $(seq 60); do
+  logged "Enemy killed" && break
+  clickGrid "-0.95 -0.8 -0.65 -0.5 -0.38 0.38 0.5 0.65 0.8 0.95" "0.12 0 -0.12 -0.25 -0.38 -0.5 -0.6"
+  sleep 0.2
+done
+check "a figure is killed" logged "Enemy killed"
+command 'set \$godmode 0'
+# The game-over screen and the result take no clicks.
+for _ in $(seq 40); do
+  resultShown && break
+  clickAt -0.15 0
+  clickAt 0.15 0
+  sleep 0.5
+done
+check "the game ends with its result" resultShown
+key Return
+check "the name prompt follows the result" eventually differsFrom result
+typed 'inst'
+key Return
+check "the entry is saved in the player's folder" eventually grep -qi '69 6e 73 74' "$user/data/toplist.dat"
+key alt+F4
+ended
+check "the settings are the player's own copies" test -f "$user/data/conf.txt" -a ! -L "$user/data/conf.txt"
+check "the pictures are linked from the install" \
+  test "$(readlink "$user/data/bg.png")" = "$stage/usr/share/games/giftguard/bg.png"
+check "the trace is in the player's folder" test -s "$user/proof.txt"
+check "nothing is written where the program was started" test -z "$(ls -A "$elsewhere")"
+
+start
+key Down
+key Return
+check "a second start shows the entry on the top list" eventually firstNameShown
+key alt+F4
+ended
+
+touch "$work/home/file"
+(cd "$elsewhere" && HOME=$work/home XDG_DATA_HOME=$work/home/file exec "$bin" >/dev/null 2>"$work/err.txt")
+status=$?
+check "a player's folder that cannot be made is status 1 (got $status)" test "$status" = 1
+check "with one line that says why" test "$(cat "$work/err.txt")" = \
+  "giftguard: cannot make the folder $work/home/file/giftguard: Not a directory"
+
+snapshot >"$work/tree-after.txt"
+check "the install tree is unchanged" diff "$work/tree-before.txt" "$work/tree-after.txt"
+finish
