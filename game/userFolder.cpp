@@ -37,13 +37,21 @@ bool makeFolders(const fs::path& folder, std::string& error) {
   return false;
 }
 
-// Written beside and renamed into place: a start cut short never leaves half a
-// settings file that every later start would keep.
-bool copyDefault(const fs::path& from, const fs::path& to, std::string& error) {
+// Whether a link leads nowhere; one that cannot be followed for want of
+// permission still leads somewhere.
+bool dangling(const fs::path& path) {
   std::error_code code;
-  if (fs::exists(to, code)) return true;  // the player's, edited or not
+  return fs::status(path, code).type() == fs::file_type::not_found;
+}
+
+// Written beside and renamed into place: a start cut short never leaves half a
+// settings file that every later start would keep. The name is this start's own,
+// for two starts at once (a double click in the menu).
+bool copyDefault(const fs::path& from, const fs::path& to, std::string& error) {
+  if (!dangling(to)) return true;  // the player's, edited or not
+  std::error_code code;
   fs::path part = to;
-  part += ".new";
+  part += ".new." + std::to_string(::getpid());
   fs::copy_file(from, part, fs::copy_options::overwrite_existing, code);
   if (!code) fs::permissions(part, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add, code);
   if (!code) fs::rename(part, to, code);
@@ -59,8 +67,7 @@ bool removeDeadLinks(const fs::path& data, std::string& error) {
   std::error_code code;
   for (fs::directory_iterator entry(data, code), end; !code && entry != end; entry.increment(code)) {
     std::error_code ignored;
-    if (entry->is_symlink(ignored) && !fs::exists(entry->path(), ignored) && !fs::remove(entry->path(), code))
-      break;
+    if (entry->is_symlink(ignored) && dangling(entry->path())) fs::remove(entry->path(), code);
   }
   if (!code) return true;
   error = failed("tidy the links in", data, code);
@@ -78,6 +85,7 @@ bool linkInstalled(const fs::path& installed, const fs::path& data, std::string&
     std::error_code missing;
     if (fs::symlink_status(here, missing).type() != fs::file_type::not_found) continue;
     fs::create_symlink(entry->path(), here, code);
+    if (code == std::errc::file_exists) code.clear();  // made by another start at the same time
     if (code) {
       error = failed("link", here, code);
       return false;
