@@ -12,8 +12,8 @@ bool filteringWord(const char* word) {
 }
 
 std::string help(const StartInfo& info) {
-  return "giftguard " + info.version +
-         ": guard two gifts with the mouse from the figures that come for them.\n\n" + usage +
+  return "giftguard " + info.version + ": guard two gifts with the mouse from the figures that come for them.\n\n" +
+         usage +
          "\n"
          "  --help     this text\n"
          "  --version  the version\n"
@@ -22,12 +22,16 @@ std::string help(const StartInfo& info) {
          "\n"
          "Started in a folder that has data/ (the source tree), the game reads and writes\n"
          "there. Started anywhere else it works in the player's folder\n"
-         "  " + (info.userFolder.empty() ? "(none: set HOME or XDG_DATA_HOME)" : info.userFolder) + "\n"
+         "  " +
+         (info.userFolder.empty() ? "(none: set HOME or XDG_DATA_HOME)" : info.userFolder) +
+         "\n"
          "which holds your copies of data/conf.txt (texture filtering, width, height,\n"
          "window or full) and data/defvar.txt (default variables, fullscreen among them),\n"
          "the log data/log.txt, the top list data/toplist.dat and the trace proof.txt;\n"
          "the pictures, story pages and demo script are linked there from\n"
-         "  " + (info.installed.empty() ? "(unknown)" : info.installed) + "\n"
+         "  " +
+         (info.installed.empty() ? "(unknown)" : info.installed) +
+         "\n"
          "In the game, the grave key (`) opens the console; `help` lists its commands.\n";
 }
 
