@@ -18,17 +18,7 @@ rm -f "$build"/giftguard_*.deb
 deb=$(ls "$build"/giftguard_"$version"_*.deb)
 echo "package: $deb"
 
-passes=0 failures=0
-check() {  # check "what" command...
-  local what=$1
-  shift
-  if "$@"; then
-    passes=$((passes + 1))
-  else
-    echo "FAILED: $what"
-    failures=$((failures + 1))
-  fi
-}
+source "$root/tools/checks.sh"
 unpacked=$(mktemp -d /tmp/giftguard-package-XXXXXX)
 trap 'rm -rf "$unpacked"' EXIT
 dpkg-deb -x "$deb" "$unpacked"
@@ -55,5 +45,4 @@ check "the metadata's newest release is $version" grep -q "<release version=\"$v
 check "the changelog's newest entry is $version" bash -c "zcat '$unpacked/usr/share/doc/giftguard/changelog.gz' |
   head -n 1 | grep -qF 'giftguard ($version)'"
 
-echo "$passes passed, $failures failed"
-test "$failures" = 0
+finish

@@ -27,12 +27,7 @@ width=320 height=240
 echo "fast $width $height window" >"$work/data/conf.txt"
 log=$work/data/log.txt
 memcheck=$work/memcheck.txt
-failures=0
-check() {  # check "what" command...
-  local what=$1
-  shift
-  "$@" || { failures=$((failures + 1)); echo "FAILED: $what"; }
-}
+source "$root/tools/checks.sh"
 logged() { grep -qF -- "$1" "$log" 2>/dev/null; }
 # Waits up to $2 seconds for a log line holding $1.
 waitLogged() {

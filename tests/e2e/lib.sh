@@ -6,19 +6,7 @@ data=$(realpath "$data")
 work=$(mktemp -d /tmp/giftguard-e2e-XXXXXX)
 # GIFTGUARD_E2E_KEEP=1 keeps the folder (screenshots, log) for a look afterwards.
 trap 'kill $pid 2>/dev/null; [ -n "${GIFTGUARD_E2E_KEEP:-}" ] && echo "kept $work" || rm -rf "$work"' EXIT
-failures=0
-passes=0
-
-check() {  # check "what" command...
-  local what=$1
-  shift
-  if "$@"; then
-    passes=$((passes + 1))
-  else
-    failures=$((failures + 1))
-    echo "FAILED: $what"
-  fi
-}
+source "$(dirname "${BASH_SOURCE[0]}")/../../tools/checks.sh"
 # Retries a command for up to 5 s: the program takes input a frame or more
 # after it was sent, and a busy machine makes frames slow.
 eventually() {
@@ -63,8 +51,3 @@ ended() {
   return 124
 }
 
-# The end of a script: the tally, and its exit status.
-finish() {
-  echo "$passes passed, $failures failed"
-  test "$failures" = 0
-}
