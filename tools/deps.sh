@@ -4,7 +4,7 @@
 # usage: tools/deps.sh play|test
 set -euo pipefail
 
-play_packages=(cmake make g++ pkg-config libsdl2-dev libglu1-mesa-dev libgl1-mesa-dri libfreetype-dev
+play_packages=(cmake make g++ pkg-config libsdl2-dev libsdl2-mixer-dev libglu1-mesa-dev libgl1-mesa-dri libfreetype-dev
   libfontconfig-dev fonts-liberation2 libdevil-dev libglew-dev)
 test_packages=("${play_packages[@]}" clang libclang-rt-14-dev clang-format libgtest-dev libgmock-dev libbenchmark-dev libgmp-dev bc python3 imagemagick
   xvfb xauth xdotool x11-utils xclip valgrind graphviz
