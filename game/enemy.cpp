@@ -4,6 +4,7 @@
 #include "modGame.h"
 
 #include <kro/kro.h>
+#include <kro/sound.h>
 
 #include <cstdlib>
 
@@ -21,11 +22,13 @@ void Enemy::onHit() {
   debug("Enemy hited");
   if (life != 0) --life;
   debug("Enemy life ", life);
+  kroSound(hitSound());
   if (life == 0) kill();
 }
 
 void Enemy::kill() {
   debug("Enemy killed");
+  kroSound(killSound());
   ModGame::I()->incScore();
   onKill();
   delete this;

@@ -17,6 +17,9 @@ public:
   virtual void onKill() {}
   virtual float getSpeed() { return 0.25f; }
   virtual bool isArmor() const = 0;
+  // What a body hit and the death sound like (kroSound names); the plain runner's by default.
+  virtual const char* hitSound() const { return "zombieHit"; }
+  virtual const char* killSound() const { return "zombieDie"; }
 
   // Scores a point, runs onKill and destroys the enemy with its parts.
   void kill();

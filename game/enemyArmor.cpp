@@ -3,6 +3,8 @@
 
 #include "modGame.h"
 
+#include <kro/sound.h>
+
 #include <cstdlib>
 
 // Stand points in the middle strip lie below the gifts.
@@ -18,7 +20,10 @@ void EnemyArmor::update(float t) {
   actTime += t;
   switch (act) {
     case 'G':
-      if (moveTowards(tx, ty, t)) startAct('R');
+      if (moveTowards(tx, ty, t)) {
+        kroSound("glow");  // the warning: a little over a second to kill it
+        startAct('R');
+      }
       break;
     case 'R':
       if (actTime > 1.0f) startAct('S');

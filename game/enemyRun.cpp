@@ -4,6 +4,8 @@
 #include "gift.h"
 #include "modGame.h"
 
+#include <kro/sound.h>
+
 EnemyRun::EnemyRun(unsigned life) : Enemy(life), gift(ModGame::I()->getRandomGift()) {}
 
 bool EnemyRun::carries() const { return gift && gift->parent == this; }
@@ -23,13 +25,20 @@ void EnemyRun::update(float t) {
         gift->x = 0;
         gift->y = 0;
         gift->parent = this;
+        kroSound("giftTaken");
         startAct('R');
       }
       break;
-    case 'R':
+    case 'R': {
+      const bool inside = x >= -1.0f && x <= 1.0f;
       x += x < 0 ? -getSpeed() * t : getSpeed() * t;
-      if (carries() && (x < -1.0f || x > 1.0f)) ModGame::I()->lost('E');
+      if (carries() && (x < -1.0f || x > 1.0f)) {
+        // Heard as the gift goes, not at every frame that godmode lets it stay gone.
+        if (inside) kroSound("giftStolen");
+        ModGame::I()->lost('E');
+      }
       break;
+    }
   }
   Ob::update(t);
 }

@@ -3,5 +3,10 @@
 
 #include "enemy.h"
 
+#include <kro/sound.h>
+
 // The kill destroys the enemy and, with it, this head.
-void EnemyHead::onHit() { enemy->kill(); }
+void EnemyHead::onHit() {
+  kroSound("headShot");
+  enemy->kill();
+}

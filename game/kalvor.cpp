@@ -4,11 +4,14 @@
 #include "kalvorHead.h"
 #include "modGame.h"
 
+#include <kro/sound.h>
+
 Kalvor::Kalvor() : Enemy(40) {
   x = 0;
   y = -0.5f;
   new KalvorHead(this);
   ModGame::I()->kalvor = true;
+  kroSound("bossArrive");
 }
 
 Kalvor::~Kalvor() { ModGame::I()->kalvor = false; }

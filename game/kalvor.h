@@ -12,4 +12,6 @@ public:
   const char* getTex() const override { return "data/kalvorBody.png"; }
   void onKill() override;
   bool isArmor() const override { return false; }
+  const char* hitSound() const override { return "bossHit"; }
+  const char* killSound() const override { return "bossDie"; }
 };

@@ -5,6 +5,7 @@
 #include "modGame.h"
 
 #include <kro/cfr.h>
+#include <kro/sound.h>
 
 Luxmobil::Luxmobil() : Enemy(100) {
   x = 1.5f;
@@ -12,6 +13,7 @@ Luxmobil::Luxmobil() : Enemy(100) {
   const float quad[8] = {-0.6f, 0.3f, -0.6f, -0.3f, 0.6f, -0.3f, 0.6f, 0.3f};
   for (int i = 0; i < 8; ++i) baseVer[i] = quad[i];
   ModGame::I()->kalvor = true;
+  kroSound("carArrive");
 }
 
 // Shot down or cleared away before it delivered: no boss will come to clear
@@ -31,6 +33,7 @@ void Luxmobil::update(float t) {
       if (actTime > 1.0f) {
         new Kalvor;
         ModGame::I()->moveObUp(this);
+        kroSound("carLeave");
         startAct('R');
       }
       break;

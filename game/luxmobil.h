@@ -12,4 +12,6 @@ public:
   const char* getTex() const override { return "data/luxmobil.png"; }
   float getSpeed() override { return 0.5f; }
   bool isArmor() const override { return false; }
+  const char* hitSound() const override { return "carHit"; }
+  const char* killSound() const override { return "carDie"; }
 };

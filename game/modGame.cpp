@@ -13,6 +13,7 @@
 #include "zombie.h"
 
 #include <kro/kro.h>
+#include <kro/sound.h>
 #include <kro/textureMenager.h>
 #include <tessel/proof.h>
 
@@ -110,7 +111,10 @@ void ModGame::reset(unsigned newLevel, ModGameSuper* newGameSuper) {
 
 void ModGame::incScore() {
   ++score;
-  if (autoIncLevel && (std::rand() & 63) == 0) ++level;
+  if (autoIncLevel && (std::rand() & 63) == 0) {
+    ++level;
+    kroSound("levelUp");
+  }
 }
 
 int ModGame::goToLevel(Var lvlnr) {

@@ -4,6 +4,7 @@
 #include <kro/cfr.h>
 #include <kro/kro.h>
 #include <kro/modPrompt.h>
+#include <kro/sound.h>
 #include <tessel/proof.h>
 
 #include <cerrno>
@@ -127,6 +128,7 @@ void ModTopList::init() {
     std::memcpy(item[places - 1].name, newName, sizeof item[places - 1].name);
     sort();
     saveFile();
+    kroSound("nameEntered");
   }
   Mod::init();
 }

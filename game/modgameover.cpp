@@ -5,6 +5,7 @@
 #include "modgamesuper.h"
 
 #include <kro/kro.h>
+#include <kro/sound.h>
 #include <kro/textureMenager.h>
 
 #include <GL/gl.h>
@@ -21,6 +22,7 @@ ModGameOver* ModGameOver::I(const char* text, ModGameSuper* gameSuper, unsigned 
 void ModGameOver::init() {
   atime = 0;
   reported = false;
+  kroSound("gameOver");
 }
 
 void ModGameOver::update(float t) {

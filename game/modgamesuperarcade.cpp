@@ -6,6 +6,7 @@
 
 #include <kro/kro.h>
 #include <kro/modtxtshow.h>
+#include <kro/sound.h>
 #include <tessel/tessel.h>
 
 #include <cstdio>
@@ -51,6 +52,7 @@ void ModGameSuperArcade::result(bool won, int levelScore) {
   win = won;
   score = levelScore;
   scoreSum += levelScore;
+  if (won) kroSound("levelWon");
   nextMod = this;
 }
 
@@ -74,6 +76,7 @@ void ModGameSuperArcade::update(float t) {
 
 void ModGameSuperArcade::showEnd() {
   ModGame::I()->reset(0, this);
+  kroSound("arcadeWon");
   nextMod = textPageOr(ModMainMenu::I(), "data/theend.txt");
 }
 

@@ -7,4 +7,6 @@ class PriestArmor : public EnemyArmor {
 public:
   PriestArmor();
   const char* getTex() const override;
+  const char* hitSound() const override { return "armorHit"; }
+  const char* killSound() const override { return "armorDie"; }
 };

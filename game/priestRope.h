@@ -7,4 +7,6 @@ class PriestRope : public EnemyArmor {
 public:
   PriestRope();
   const char* getTex() const override;
+  const char* hitSound() const override { return "priestHit"; }
+  const char* killSound() const override { return "ropeDie"; }
 };

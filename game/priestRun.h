@@ -8,4 +8,6 @@ public:
   PriestRun();
   const char* getTex() const override { return "data/priestRunBody.png"; }
   float getSpeed() override { return 0.35f; }
+  const char* hitSound() const override { return "priestHit"; }
+  const char* killSound() const override { return "priestDie"; }
 };

@@ -2,11 +2,13 @@
 #include "shell.h"
 
 #include "modMainMenu.h"
+#include "soundtrack.h"
 
 #include <kro/cfr.h>
 #include <kro/fps.h>
 #include <kro/kro.h>
 #include <kro/mod.h>
+#include <kro/sound.h>
 #include <kro/textureMenager.h>
 #include <tessel/proof.h>
 #include <tessel/tessel.h>
@@ -280,6 +282,7 @@ void frameUpdate() {
     nextMod = nullptr;
   }
   if (!bPause) mod->update(Fps::I()->getUpdateTime());
+  kroMusic(soundtrackFor(mod));
 }
 
 void frameDraw() {
@@ -319,10 +322,12 @@ int winMain(int argc, char** argv) {
   int exitCode = 0;
   if (!openGameWindow(exitCode)) return exitCode;
   if (!prepareDrawing()) return 1;
+  kroOpenSound();  // never fails: without a device the game is silent
   if (!startMainMenu()) return -1;
   setVsync();
   platform::setTitle("opengl progam");
   runFrameLoop();
+  kroCloseSound();
   disableOpenGL();
   debug("exit");
   return 0;

@@ -5,6 +5,7 @@
 #include <kro/kro.h>
 #include <kro/mod.h>
 #include <kro/script.h>
+#include <kro/sound.h>
 #include <tessel/message.h>
 #include <tessel/scopedValue.h>
 
@@ -196,7 +197,10 @@ void Cfr::addCmd2History(const char* cmd) {
 
 bool Cfr::keydown(unsigned char key) {
   if (key == vk::GRAVE) {
+    const char before = mode;
     changeMode();
+    if (mode == 'A') kroSound("consoleOpen");
+    if (before == 'A') kroSound("consoleClose");  // the input line goes; the log may stay
     return true;
   }
   if (mode != 'A') return false;

@@ -1,6 +1,7 @@
 // The menu module and its kinds of items.
 #include <kro/kro.h>
 #include <kro/modMenu.h>
+#include <kro/sound.h>
 
 #include <cstdio>
 #include <cstring>
@@ -120,6 +121,7 @@ void ModMenu::add(Functor* v) { append("functor", new MenuItemFunctor(v)); }
 
 void ModMenu::keydown(char key) {
   const int count = int(item.num);
+  const int before = amenuitem;
   switch (key) {
     case vk::HOME: amenuitem = 0; break;
     case vk::END:
@@ -132,8 +134,13 @@ void ModMenu::keydown(char key) {
       if (amenuitem + 1 < count) ++amenuitem;
       break;
     default:
-      if (amenuitem >= 0 && amenuitem < count) item[unsigned(amenuitem)]->keydown(key);
+      if (amenuitem >= 0 && amenuitem < count) {
+        if (key == RETURN) kroSound("menuChoose");
+        item[unsigned(amenuitem)]->keydown(key);
+      }
+      return;
   }
+  if (amenuitem != before) kroSound("menuMove");
 }
 
 void ModMenu::draw2d() {

@@ -3,7 +3,7 @@
 #include <kro/kro.h>
 #include <kro/soundMixer.h>
 
-#include "platform/audio.h"
+#include <platform/audio.h>
 
 #include <algorithm>
 #include <filesystem>
