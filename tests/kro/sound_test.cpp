@@ -1,0 +1,127 @@
+// The settings are read at every sound, a bad one keeping the last good value
+// with one log line; the music is told only of changes; each failure of the
+// device or of a sound file is one log line, and the game stays silent.
+#include <kro/sound.h>
+#include <kro/soundMixer.h>
+#include <tessel/var.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "kro/console_support.h"
+
+namespace {
+
+struct Recorder : SoundSink {
+  std::vector<float> gains;
+  std::vector<std::pair<std::string, float>> music_;
+  void play(const char*, float gain) override { gains.push_back(gain); }
+  void music(const std::string& name, float gain) override { music_.emplace_back(name, gain); }
+};
+
+class Sound : public ConsoleTest {
+protected:
+  // The log's lines that begin with prefix, from line `from` on.
+  std::vector<std::string> loggedFrom(size_t from, const std::string& prefix) {
+    std::vector<std::string> lines, all = logged();
+    for (size_t i = from; i < all.size(); ++i)
+      if (all[i].compare(0, prefix.size(), prefix) == 0) lines.push_back(all[i]);
+    return lines;
+  }
+};
+
+TEST_F(Sound, SettingsAreReadAtEverySoundAndBadOnesKeepTheLastGoodValue) {
+  Recorder sink;
+  kroSetSoundSink(&sink);
+  struct Step {
+    const char* variable;
+    const char* value;
+    float gain;           // of the effect; 0: not heard
+    bool musicTold;       // the music's gain changed
+    const char* warning;  // the log line it gives, if any
+  };
+  const Step steps[] = {
+      {"volume", "100", 1.0f, true, nullptr},
+      {"volume", "30", 0.09f, true, nullptr},
+      {"volume", "loud", 0.09f, false, "volume 'loud' is not a number; 30 is used"},
+      {"volume", "loud", 0.09f, false, nullptr},  // once for a bad text, not at every sound
+      {"volume", "150", 1.0f, true, "volume '150' is out of range; 100 is used"},
+      {"sound", "0", 0, true, nullptr},
+      {"sound", "maybe", 0, false, "sound 'maybe' is not a number; 0 is used"},
+      {"sound", "2", 1.0f, true, nullptr},
+  };
+  Var::get("sound") = std::string("1");
+  Var::get("volume") = std::string("80");
+  kroMusic("loop");
+  EXPECT_FLOAT_EQ(sink.music_.back().second, 0.64f);
+  for (const Step& step : steps) {
+    SCOPED_TRACE(std::string(step.variable) + " " + step.value);
+    const size_t lines = logged().size();
+    const size_t told = sink.music_.size();
+    sink.gains.clear();
+    Var::get(step.variable) = std::string(step.value);
+    kroSound("x");
+    kroMusic("loop");
+    ASSERT_EQ(sink.gains.size(), step.gain > 0 ? 1u : 0u);
+    if (step.gain > 0) {
+      EXPECT_FLOAT_EQ(sink.gains[0], step.gain);
+    }
+    EXPECT_EQ(sink.music_.size(), told + step.musicTold);
+    EXPECT_EQ(loggedFrom(lines, ""), step.warning ? std::vector<std::string>{step.warning} : std::vector<std::string>{});
+  }
+  EXPECT_EQ(sink.music_.back(), std::make_pair(std::string("loop"), 1.0f));
+  kroMusic(nullptr);
+  EXPECT_EQ(sink.music_.back(), std::make_pair(std::string(""), 1.0f));
+  kroSetSoundSink(nullptr);
+}
+
+TEST_F(Sound, EachFailureIsOneLineInTheLogAndTheGameGoesOnSilent) {
+  struct Device {
+    const char* driver;
+    const char* file;     // SDL_DISKAUDIOFILE
+    const char* warning;  // how the log line begins
+  };
+  const Device devices[] = {
+      {"nosuch", nullptr, "sound: no audio device: "},
+      {"disk", "/nonexistent/folder/out.raw", "sound: cannot open the audio device: "},
+  };
+  for (const Device& device : devices) {
+    SCOPED_TRACE(device.driver);
+    const size_t from = logged().size();
+    setenv("SDL_AUDIODRIVER", device.driver, 1);
+    if (device.file) setenv("SDL_DISKAUDIOFILE", device.file, 1);
+    kroOpenSound();
+    EXPECT_EQ(kroSoundSink(), nullptr);
+    kroSound("menuMove");
+    kroMusic("menuMusic");
+    const auto lines = loggedFrom(from, "sound");
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].compare(0, std::strlen(device.warning), device.warning), 0) << lines[0];
+    kroCloseSound();
+  }
+
+  // A device, a good file, a damaged one; a name without a file is logged once.
+  std::filesystem::create_directory("data/sound");
+  std::filesystem::copy_file(std::string(GIFTGUARD_SOURCE_DIR) + "/data/sound/menuMove.wav", "data/sound/good.wav");
+  writeFile("data/sound/bad.wav", "RIFF\x10\0\0\0WAVEdata");
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  const size_t from = logged().size();
+  kroOpenSound();
+  ASSERT_NE(kroSoundSink(), nullptr);
+  EXPECT_EQ(static_cast<SoundMixer*>(kroSoundSink())->loaded(), 1u);
+  for (const char* name : {"good", "missing", "missing", "bad"}) kroSound(name);
+  kroMusic("bad");
+  const auto lines = loggedFrom(from, "sound");
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[0].rfind("sound: cannot load data/sound/bad.wav: ", 0), 0u) << lines[0];
+  EXPECT_EQ(lines[1], "sound: dummy, 22050 Hz mono, buffer 512 frames (23 ms), 1 sounds");
+  EXPECT_EQ(lines[2], "sound: no file data/sound/missing.wav");
+  kroCloseSound();
+  EXPECT_EQ(kroSoundSink(), nullptr);
+  unsetenv("SDL_AUDIODRIVER");
+  unsetenv("SDL_DISKAUDIOFILE");
+}
+
+}  // namespace
