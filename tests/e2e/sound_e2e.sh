@@ -1,0 +1,140 @@
+#!/usr/bin/env bash
+# The game's sound under X, captured by SDL's disk audio driver: silence
+# while nothing happens, sound shortly after clicks that kill; none at all
+# after `set \$sound 0`; and the game starting and playing with the dummy
+# driver, without an audio device and with a device that cannot open, each
+# failure one line in the log.
+# usage: sound_e2e.sh path/to/giftguard path/to/data   (needs DISPLAY, xdotool, python3)
+set -uo pipefail
+[ -n "${DISPLAY:-}" ] || { echo "needs an X display (tools/test.sh starts one)"; exit 1; }
+bin=$1
+data=$2
+source "$(dirname "$0")/lib.sh"
+
+width=1024 height=768
+source "$(dirname "$0")/../../tools/field_clicks.sh"
+sweep() {
+  clickGrid "-0.95 -0.8 -0.65 -0.5 -0.38 0.38 0.5 0.65 0.8 0.95" "0.12 0 -0.12 -0.25 -0.38 -0.5 -0.6"
+}
+kills() { grep -c '^Enemy killed$' "$work/data/log.txt"; }
+# Sweeps until a click kills (at most ten sweeps).
+sweepToKill() {
+  for _ in $(seq 10); do
+    local before
+    before=$(kills)
+    sweep
+    sleep 0.8
+    [ "$(kills)" -gt "$before" ] && return 0
+  done
+  return 1
+}
+# Clicks, one at a time, where the zombies' heads pass as they come in from
+# either edge, until one click kills (a head shot kills at once; a click that
+# misses makes no sound) after a tenth of a second of silence, so that the
+# sound that follows is that click's. Sets clickedAt: the capture's length
+# just before it.
+clickToKill() {
+  local x y before
+  for _ in $(seq 20); do
+    for x in -0.9 0.9 -0.75 0.75 -0.6 0.6; do
+      for y in 0.1 -0.35; do
+        before=$(kills)
+        clickedAt=$(captured)
+        clickAt "$x" "$y"
+        sleep 0.15
+        [ "$(kills)" -gt "$before" ] && [ "$(pcm loudest $((clickedAt - rate / 5)) "$clickedAt")" = 0 ] && return 0
+      done
+    done
+  done
+  return 1
+}
+
+# The device plays 16-bit mono at the sound files' rate.
+rate=22050
+raw=$work/audio.raw
+captured() { stat -c %s "$raw" 2>/dev/null || echo 0; }
+# Reads the capture from byte FROM to byte TO (or its end): "loudest" prints
+# the largest sample's magnitude, "first" the milliseconds of output before
+# the first sample above a whisper ("none" when there is none).
+pcm() {  # loudest|first FROM [TO]
+  python3 - "$raw" "$rate" "$@" <<'EOF'
+import array, sys
+path, rate, what, start = sys.argv[1], int(sys.argv[2]), sys.argv[3], int(sys.argv[4]) & ~1
+with open(path, "rb") as f:
+    f.seek(start)
+    data = f.read(int(sys.argv[5]) - start if len(sys.argv) > 5 else -1)
+samples = array.array("h", data[: len(data) & ~1])
+if what == "loudest":
+    print(max(map(abs, samples), default=0))
+else:
+    first = next((i for i, v in enumerate(samples) if abs(v) > 64), None)
+    print("none" if first is None else first * 1000 // rate)
+EOF
+}
+ms() { echo $(($1 / 2 * 1000 / rate)); }
+
+# Without the music loops (one log line each, then silence where they would
+# play) only effects reach the output.
+noMusic() { rm -f "$work/data/sound/"*Music.wav; }
+export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$raw
+prepare=noMusic start
+check "the disk driver's device opens" grep -q '^sound: disk, 22050 Hz mono, buffer 512 frames (23 ms), 27 sounds$' "$work/data/log.txt"
+check "a missing loop is one line in the log" test "$(grep -c '^sound: no file data/sound/menuMusic.wav$' "$work/data/log.txt")" = 1
+sleep 1
+quiet=$(captured)
+check "the output runs ($(ms "$quiet") ms so far)" test "$quiet" -gt $((rate / 2))
+check "and is silent while nothing happens" test "$(pcm loudest 0 "$quiet")" = 0
+key Return
+sleep 2.3
+if check "a click kills" clickToKill; then
+  latency=$(pcm first "$clickedAt")
+  echo "a killing click's sound came $latency ms after it, as captured"
+  # The capture's file is written through a buffer of a few kilobytes, so its
+  # length lags the output by up to about 0.1 s: the bound allows for it.
+  check "its sound follows within 0.3 s ($latency ms)" test "$latency" != none -a "${latency/none/0}" -le 300
+fi
+check "the missing loop was logged only once" test "$(grep -c '^sound: no file data/sound/playMusic.wav$' "$work/data/log.txt")" = 1
+key alt+F4
+ended
+status=$?
+check "the game ends with status 0 (got $status)" test "$status" = 0
+
+# `set \$sound 0` silences the music that was playing and every effect after.
+rm -f "$raw"
+start
+sleep 1
+check "the menu's music plays" above "$(pcm loudest 0 "$(captured)")" 500
+key grave
+typed 'set \$sound 0'
+key Return
+key grave
+key grave
+sleep 1  # the music fades out over half a second
+silentFrom=$(captured)
+key Return
+sleep 2.3
+check "a sweep of clicks kills with the sound off" sweepToKill
+sleep 0.5
+check "and the output stays silent ($(ms $(($(captured) - silentFrom))) ms)" test "$(pcm loudest "$silentFrom")" = 0
+key alt+F4
+ended
+
+# Without sound the game starts and plays all the same.
+playsWithout() {  # what logged
+  start
+  check "$1: the game starts" test -n "$window"
+  check "$1: one line says why there is no sound" test "$(grep -c "^sound: $2" "$work/data/log.txt")" = 1
+  key Return
+  sleep 2.3
+  check "$1: clicks kill" sweepToKill
+  key alt+F4
+  ended
+  local status=$?
+  check "$1: the game ends with status 0 (got $status)" test "$status" = 0
+}
+SDL_AUDIODRIVER=dummy playsWithout "the dummy driver" "dummy, 22050 Hz mono"
+SDL_AUDIODRIVER=none playsWithout "no audio device" "no audio device: "
+SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=/nonexistent/folder/audio.raw \
+  playsWithout "a device that cannot open" "cannot open the audio device: "
+
+finish
