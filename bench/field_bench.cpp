@@ -7,20 +7,29 @@
 // same window of the same process, one after the other. The counters give the
 // process's resident memory with the field filled.
 //
+// The mixer's cost: the frame at 100 zombies with the sound off and then with
+// the play loop and an effect every sixth frame, on a device opened as the
+// game opens it (SDL's dummy driver unless SDL_AUDIODRIVER names another: it
+// takes buffers at the pace of a sound card). The counter audio_cpu_pct is
+// the CPU time of the device's mixing thread as a share of one core.
+//
 //   DISPLAY=:N build/bench/field_bench     (Xvfb; run from anywhere)
 #include "modGame.h"
 #include "zombie.h"
 
 #include <kro/kro.h>
+#include <kro/sound.h>
 #include <kro/textureMenager.h>
 #include <tessel/var.h>
 
+#include <platform/audio.h>
 #include <platform/window.h>
 
 #include <GL/gl.h>
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -76,6 +85,37 @@ void BM_PlayFieldFrame(benchmark::State& state) {
   game->reset(0, nullptr);
 }
 
+// Effects of a busy game, one every sixth frame: ten a second at 60 frames.
+const char* const effects[] = {"zombieHit", "headShot", "zombieDie", "priestHit", "armorHit", "priestDie"};
+
+void BM_PlayFieldFrameSound(benchmark::State& state) {
+  const bool sound = state.range(1) != 0;
+  if (!kroSoundSink()) {
+    state.SkipWithError("no audio device");
+    return;
+  }
+  ModGame* game = ModGame::I();
+  fill(game, int(state.range(0)));
+  Var::get("sound") = std::string(sound ? "1" : "0");
+  kroMusic("playMusic");
+  const double audioBefore = platform::audioThreadSeconds();
+  const auto wallBefore = std::chrono::steady_clock::now();
+  unsigned frame = 0;
+  for (auto _ : state) {
+    if (++frame % 6 == 0) kroSound(effects[frame / 6 % 6]);
+    frameStart();
+    game->update(1.0f / 60);
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    game->draw2d();
+    glPopAttrib();
+    platform::swapBuffers();
+  }
+  const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wallBefore).count();
+  state.counters["audio_cpu_pct"] = 100 * (platform::audioThreadSeconds() - audioBefore) / wall;
+  kroMusic(nullptr);
+  game->reset(0, nullptr);
+}
+
 void quad(float x, float y, float h) {
   glBegin(GL_QUADS);
   glTexCoord2f(0, 1);
@@ -121,6 +161,8 @@ void BM_BareQuads(benchmark::State& state) {
 
 BENCHMARK(BM_BareQuads)->Arg(10)->Arg(100)->Arg(1000)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(BM_PlayFieldFrame)->Arg(10)->Arg(100)->Arg(1000)->Unit(benchmark::kMicrosecond)->UseRealTime();
+// Arguments: zombies, sound off (0) or on (1).
+BENCHMARK(BM_PlayFieldFrameSound)->Args({100, 0})->Args({100, 1})->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 }  // namespace
 
@@ -136,8 +178,11 @@ int main(int argc, char** argv) {
   glViewport(0, 0, 1024, 768);
   glDisable(GL_DEPTH_TEST);
   TextureMenager::initImageLibrary();
+  setenv("SDL_AUDIODRIVER", "dummy", 0);
+  kroOpenSound();
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
+  kroCloseSound();
   return 0;
 }
