@@ -102,7 +102,8 @@ std::string audioDescription() {
   if (!isOpen) return "closed";
   const char* driver = SDL_GetCurrentAudioDriver();
   return std::string(driver ? driver : "?") + ", " + std::to_string(audioRate) + " Hz mono, buffer " +
-         std::to_string(audioBufferFrames) + " frames (" + std::to_string(audioBufferFrames * 1000 / audioRate) + " ms)";
+         std::to_string(audioBufferFrames) + " frames (" + std::to_string(audioBufferFrames * 1000 / audioRate) +
+         " ms)";
 }
 
 void closeAudio() {

@@ -42,7 +42,8 @@ void SoundMixer::loadFolder() {
   for (std::filesystem::directory_iterator entry(folder, failed), end; !failed && entry != end;
        entry.increment(failed)) {
     const std::string file = entry->path().filename().string();
-    if (file.size() > extension.size() && file.compare(file.size() - extension.size(), extension.size(), extension) == 0)
+    if (file.size() > extension.size() &&
+        file.compare(file.size() - extension.size(), extension.size(), extension) == 0)
       names.push_back(file.substr(0, file.size() - extension.size()));
   }
   if (failed) warn(std::string("cannot read the folder ") + folder + ": " + failed.message());

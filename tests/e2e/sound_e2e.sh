@@ -16,7 +16,8 @@ source "$(dirname "$0")/../../tools/field_clicks.sh"
 sweep() {
   clickGrid "-0.95 -0.8 -0.65 -0.5 -0.38 0.38 0.5 0.65 0.8 0.95" "0.12 0 -0.12 -0.25 -0.38 -0.5 -0.6"
 }
-kills() { grep -c '^Enemy killed$' "$work/data/log.txt"; }
+log=$work/data/log.txt
+kills() { grep -cxF 'Enemy killed' "$log"; }
 # Sweeps until a click kills (at most ten sweeps).
 sweepToKill() {
   for _ in $(seq 10); do
@@ -78,8 +79,8 @@ ms() { echo $(($1 / 2 * 1000 / rate)); }
 noMusic() { rm -f "$work/data/sound/"*Music.wav; }
 export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$raw
 prepare=noMusic start
-check "the disk driver's device opens" grep -q '^sound: disk, 22050 Hz mono, buffer 512 frames (23 ms), 27 sounds$' "$work/data/log.txt"
-check "a missing loop is one line in the log" test "$(grep -c '^sound: no file data/sound/menuMusic.wav$' "$work/data/log.txt")" = 1
+check "the disk driver's device opens" logged 'sound: disk, 22050 Hz mono, buffer 512 frames (23 ms), 27 sounds'
+check "a missing loop is one line in the log" test "$(grep -cxF 'sound: no file data/sound/menuMusic.wav' "$log")" = 1
 sleep 1
 quiet=$(captured)
 check "the output runs ($(ms "$quiet") ms so far)" test "$quiet" -gt $((rate / 2))
@@ -89,11 +90,13 @@ sleep 2.3
 if check "a click kills" clickToKill; then
   latency=$(pcm first "$clickedAt")
   echo "a killing click's sound came $latency ms after it, as captured"
-  # The capture's file is written through a buffer of a few kilobytes, so its
-  # length lags the output by up to about 0.1 s: the bound allows for it.
-  check "its sound follows within 0.3 s ($latency ms)" test "$latency" != none -a "${latency/none/0}" -le 300
+  # Measured from the capture's length at the click, which lags what was mixed
+  # by the file's write buffer (4 KiB, 0.09 s); on a quiet machine the sound
+  # comes about 0.15 s after the click as captured, and the bound leaves room
+  # for a busy one, where the click can wait for a frame or two.
+  check "its sound follows within 0.5 s ($latency ms)" test "$latency" != none -a "${latency/none/0}" -le 500
 fi
-check "the missing loop was logged only once" test "$(grep -c '^sound: no file data/sound/playMusic.wav$' "$work/data/log.txt")" = 1
+check "the missing loop was logged only once" test "$(grep -cxF 'sound: no file data/sound/playMusic.wav' "$log")" = 1
 key alt+F4
 ended
 status=$?
@@ -123,7 +126,7 @@ ended
 playsWithout() {  # what logged
   start
   check "$1: the game starts" test -n "$window"
-  check "$1: one line says why there is no sound" test "$(grep -c "^sound: $2" "$work/data/log.txt")" = 1
+  check "$1: one line says why there is no sound" test "$(grep -c "^sound: $2" "$log")" = 1
   key Return
   sleep 2.3
   check "$1: clicks kill" sweepToKill

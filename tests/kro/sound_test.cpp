@@ -69,7 +69,8 @@ TEST_F(Sound, SettingsAreReadAtEverySoundAndBadOnesKeepTheLastGoodValue) {
       EXPECT_FLOAT_EQ(sink.gains[0], step.gain);
     }
     EXPECT_EQ(sink.music_.size(), told + step.musicTold);
-    EXPECT_EQ(loggedFrom(lines, ""), step.warning ? std::vector<std::string>{step.warning} : std::vector<std::string>{});
+    EXPECT_EQ(loggedFrom(lines, ""),
+              step.warning ? std::vector<std::string>{step.warning} : std::vector<std::string>{});
   }
   EXPECT_EQ(sink.music_.back(), std::make_pair(std::string("loop"), 1.0f));
   kroMusic(nullptr);
