@@ -1,14 +1,18 @@
 // The settings are read at every sound, a bad one keeping the last good value
 // with one log line; the music is told only of changes; each failure of the
-// device or of a sound file is one log line, and the game stays silent.
+// device or of a sound file is one log line, and the game stays silent; the
+// music dips under an effect and comes back.
 #include <kro/sound.h>
 #include <kro/soundMixer.h>
 #include <tessel/var.h>
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <thread>
 
 #include "kro/console_support.h"
 
@@ -123,6 +127,68 @@ TEST_F(Sound, EachFailureIsOneLineInTheLogAndTheGameGoesOnSilent) {
   EXPECT_EQ(kroSoundSink(), nullptr);
   unsetenv("SDL_AUDIODRIVER");
   unsetenv("SDL_DISKAUDIOFILE");
+}
+
+// 16-bit mono WAV at the device's rate.
+std::string wav(const std::vector<short>& samples) {
+  auto word = [](unsigned v, int bytes) {
+    std::string out;
+    for (int i = 0; i < bytes; ++i) out += char((v >> (8 * i)) & 0xFF);
+    return out;
+  };
+  const unsigned size = unsigned(samples.size() * 2), rate = 22050;
+  std::string out = "RIFF" + word(36 + size, 4) + "WAVEfmt " + word(16, 4) + word(1, 2) + word(1, 2) + word(rate, 4) +
+                    word(rate * 2, 4) + word(2, 2) + word(16, 2) + "data" + word(size, 4);
+  for (short v : samples) out += word(unsigned(v), 2);
+  return out;
+}
+
+TEST_F(Sound, TheMusicDipsUnderAnEffectAndComesBack) {
+  // A steady tone for the music and half a second of silence for the effect:
+  // the captured output's level is the music's alone. The disk driver runs
+  // about ten times faster than a card here.
+  std::vector<short> tone(22050);
+  for (size_t i = 0; i < tone.size(); ++i) tone[i] = short(16000 * std::sin(2 * M_PI * 441 * double(i) / 22050));
+  std::filesystem::create_directory("data/sound");
+  writeFile("data/sound/tone.wav", wav(tone));
+  writeFile("data/sound/quiet.wav", wav(std::vector<short>(11025)));
+  setenv("SDL_AUDIODRIVER", "disk", 1);
+  setenv("SDL_DISKAUDIOFILE", "out.raw", 1);
+  setenv("SDL_DISKAUDIODELAY", "2", 1);
+  Var::get("sound") = std::string("1");
+  Var::get("volume") = std::string("100");
+  kroOpenSound();
+  ASSERT_NE(kroSoundSink(), nullptr);
+  kroMusic("tone");
+  std::this_thread::sleep_for(std::chrono::milliseconds(700));  // the fade-in takes half a second of the clock
+  kroSound("quiet");
+  // Then a second and a half of output more, however busy the machine.
+  const auto wanted = std::filesystem::file_size("out.raw") + 2 * 33075;
+  for (int i = 0; i < 500 && std::filesystem::file_size("out.raw") < wanted; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  kroCloseSound();
+  unsetenv("SDL_AUDIODRIVER");
+  unsetenv("SDL_DISKAUDIOFILE");
+  unsetenv("SDL_DISKAUDIODELAY");
+
+  // The loudest sample of each 20 ms, from where the fade-in ended.
+  const std::string raw = readFile("out.raw");
+  const short* out = reinterpret_cast<const short*>(raw.data());
+  std::vector<int> level;
+  for (size_t at = 0; at + 441 <= raw.size() / 2; at += 441) {
+    int most = 0;
+    for (size_t i = at; i < at + 441; ++i) most = std::max(most, std::abs(int(out[i])));
+    level.push_back(most);
+  }
+  const auto full = std::max_element(level.begin(), level.end());
+  ASSERT_GT(*full, 15000);
+  const auto dip = std::min_element(full, level.end());
+  EXPECT_NEAR(*dip, 0.45 * *full, 0.03 * *full);  // about -7 dB
+  EXPECT_GT(level.back(), 0.9 * *full) << "the music comes back";
+  // Down within a few hundredths of a second, held while the effect sounds.
+  const long dipped = std::count_if(full, level.end(), [&](int v) { return v < 0.5 * *full; });
+  EXPECT_GE(dipped * 20, 400);
+  EXPECT_LE(dipped * 20, 550);
 }
 
 }  // namespace
