@@ -2,8 +2,8 @@
 # The game's sound under X, captured by SDL's disk audio driver: silence
 # while nothing happens, sound shortly after clicks that kill; none at all
 # after `set \$sound 0`; and the game starting and playing with the dummy
-# driver, without an audio device and with a device that cannot open, each
-# failure one line in the log.
+# driver and without an audio device, that one line in the log. (A device
+# that cannot open is tests/kro/sound_test.cpp's.)
 # usage: sound_e2e.sh path/to/giftguard path/to/data   (needs DISPLAY, xdotool, python3)
 set -uo pipefail
 [ -n "${DISPLAY:-}" ] || { echo "needs an X display (tools/test.sh starts one)"; exit 1; }
@@ -122,11 +122,11 @@ check "and the output stays silent ($(ms $(($(captured) - silentFrom))) ms)" tes
 key alt+F4
 ended
 
-# Without sound the game starts and plays all the same.
-playsWithout() {  # what logged
+# With a device that plays to nowhere and with none, the game starts and plays.
+startsAndPlays() {  # what logged
   start
   check "$1: the game starts" test -n "$window"
-  check "$1: one line says why there is no sound" test "$(grep -c "^sound: $2" "$log")" = 1
+  check "$1: one line in the log on the sound" test "$(grep -c "^sound: $2" "$log")" = 1
   key Return
   sleep 2.3
   check "$1: clicks kill" sweepToKill
@@ -135,9 +135,7 @@ playsWithout() {  # what logged
   local status=$?
   check "$1: the game ends with status 0 (got $status)" test "$status" = 0
 }
-SDL_AUDIODRIVER=dummy playsWithout "the dummy driver" "dummy, 22050 Hz mono"
-SDL_AUDIODRIVER=none playsWithout "no audio device" "no audio device: "
-SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=/nonexistent/folder/audio.raw \
-  playsWithout "a device that cannot open" "cannot open the audio device: "
+SDL_AUDIODRIVER=dummy startsAndPlays "the dummy driver" "dummy, 22050 Hz mono"
+SDL_AUDIODRIVER=none startsAndPlays "no audio device" "no audio device: "
 
 finish
