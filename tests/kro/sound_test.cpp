@@ -148,7 +148,8 @@ TEST_F(Sound, TheMusicDipsUnderAnEffectAndComesBack) {
   // the captured output's level is the music's alone. The disk driver runs
   // about ten times faster than a card here.
   std::vector<short> tone(22050);
-  for (size_t i = 0; i < tone.size(); ++i) tone[i] = short(16000 * std::sin(2 * M_PI * 441 * double(i) / 22050));
+  for (size_t i = 0; i < tone.size(); ++i)
+    tone[i] = short(16000 * std::sin(2 * 3.14159265358979 * 441 * double(i) / 22050));
   std::filesystem::create_directory("data/sound");
   writeFile("data/sound/tone.wav", wav(tone));
   writeFile("data/sound/quiet.wav", wav(std::vector<short>(11025)));
