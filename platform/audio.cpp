@@ -6,6 +6,7 @@
 
 #include <pthread.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -72,12 +73,24 @@ void SDLCALL shapeMusic(int, void* stream, int len, void* state) {
 
 long long sampleFrames(const AudioSample* sample) { return sample ? sample->chunk->alen / 2 : 0; }
 
+// Without a sound server SDL falls back to ALSA, which on a machine without
+// sound cards can only fail, and then takes up to 0.1 s to stop the thread it
+// started to watch for cards. There the servers alone are tried, unless
+// SDL_AUDIODRIVER names the drivers.
+bool serversOnly() {
+  if (SDL_getenv("SDL_AUDIODRIVER") || access("/dev/snd", F_OK) == 0) return false;
+  SDL_SetHint(SDL_HINT_AUDIODRIVER, "pulseaudio,pipewire");
+  return true;
+}
+
 }  // namespace
 
 bool openAudio(std::string& error) {
   if (isOpen) return true;
+  const bool noCard = serversOnly();
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-    error = std::string("no audio device: ") + SDL_GetError();
+    error = noCard ? "no audio device: no sound server answers and there is no sound card (/dev/snd)"
+                   : std::string("no audio device: ") + SDL_GetError();
     return false;
   }
   // The sound files' own format, so that loading them converts nothing; a
@@ -102,8 +115,8 @@ std::string audioDescription() {
   if (!isOpen) return "closed";
   const char* driver = SDL_GetCurrentAudioDriver();
   return std::string(driver ? driver : "?") + ", " + std::to_string(audioRate) + " Hz mono, buffer " +
-         std::to_string(audioBufferFrames) + " frames (" + std::to_string(audioBufferFrames * 1000 / audioRate) +
-         " ms)";
+         std::to_string(audioBufferFrames) + " frames (" +
+         std::to_string((audioBufferFrames * 1000 + audioRate / 2) / audioRate) + " ms)";
 }
 
 void closeAudio() {

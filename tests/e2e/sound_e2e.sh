@@ -79,7 +79,7 @@ ms() { echo $(($1 / 2 * 1000 / rate)); }
 noMusic() { rm -f "$work/data/sound/"*Music.wav; }
 export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$raw
 prepare=noMusic start
-check "the disk driver's device opens" logged 'sound: disk, 22050 Hz mono, buffer 512 frames (23 ms), 27 sounds'
+check "the disk driver's device opens" logged 'sound: disk, 22050 Hz mono, buffer 256 frames (12 ms), 27 sounds'
 check "a missing loop is one line in the log" test "$(grep -cxF 'sound: no file data/sound/menuMusic.wav' "$log")" = 1
 sleep 1
 quiet=$(captured)

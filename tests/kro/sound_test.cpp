@@ -121,7 +121,7 @@ TEST_F(Sound, EachFailureIsOneLineInTheLogAndTheGameGoesOnSilent) {
   const auto lines = loggedFrom(from, "sound");
   ASSERT_EQ(lines.size(), 3u);
   EXPECT_EQ(lines[0].rfind("sound: cannot load data/sound/bad.wav: ", 0), 0u) << lines[0];
-  EXPECT_EQ(lines[1], "sound: dummy, 22050 Hz mono, buffer 512 frames (23 ms), 1 sounds");
+  EXPECT_EQ(lines[1], "sound: dummy, 22050 Hz mono, buffer 256 frames (12 ms), 1 sounds");
   EXPECT_EQ(lines[2], "sound: no file data/sound/missing.wav");
   kroCloseSound();
   EXPECT_EQ(kroSoundSink(), nullptr);

@@ -13,14 +13,13 @@ struct AudioSample;
 
 // The device plays what the sound files hold: 16-bit mono at this rate.
 constexpr int audioRate = 22050;
-// Frames in the device's buffer: 23 ms, so that a click's sound starts within
-// about a frame of the click.
-constexpr int audioBufferFrames = 512;
+// Frames in the device's buffer: 12 ms, so that a click's sound starts within
+// the frame's time. (SDL also waits two buffers' time when the device closes.)
+constexpr int audioBufferFrames = 256;
 
 // Opens the default device (or the one SDL_AUDIODRIVER names). False with a
-// reason that says whether there was no device at all
-// ("no audio device: ...") or the device would not open ("cannot open the
-// audio device: ...").
+// reason that says whether there was no device at all ("no audio device: ...")
+// or the device would not open ("cannot open the audio device: ...").
 bool openAudio(std::string& error);
 // The driver, rate and buffer of the open device, for the log.
 std::string audioDescription();
