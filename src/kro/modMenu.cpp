@@ -135,7 +135,7 @@ void ModMenu::keydown(char key) {
       break;
     default:
       if (amenuitem >= 0 && amenuitem < count) {
-        if (key == RETURN) kroSound("menuChoose");
+        if (key == vk::RETURN) kroSound("menuChoose");
         item[unsigned(amenuitem)]->keydown(key);
       }
       return;

@@ -11,6 +11,7 @@
 #include "soundtrack.h"
 #include "zombie.h"
 
+#include <kro/keys.h>
 #include <kro/modMenu.h>
 #include <kro/sound.h>
 #include <tessel/tessel.h>
@@ -178,7 +179,7 @@ TEST_F(Heard, EachEventOnceWhereItHappens) {
       {"the console opening and closing, silent as its log goes",
        [] {
          while (Cfr::I()->getMode() != 'C') Cfr::I()->changeMode();
-         for (int i = 0; i < 3; ++i) Cfr::I()->keydown(192);
+         for (int i = 0; i < 3; ++i) Cfr::I()->keydown(vk::GRAVE);
          return Names{"consoleOpen", "consoleClose"};
        }},
   };
