@@ -1,6 +1,6 @@
 #pragma once
-// A fresh temporary working folder with its own data/ for tests that touch files.
-// The test runs inside it; the previous working folder comes back afterwards.
+// A fresh temporary working folder with its own data/ for tests that touch files:
+// the test runs inside it, and the previous working folder comes back afterwards.
 
 #include <gtest/gtest.h>
 
@@ -8,8 +8,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
+#include <vector>
 
 class TempDirTest : public ::testing::Test {
 protected:
@@ -28,16 +30,14 @@ protected:
   }
 
   static void writeFile(const std::string& name, const std::string& bytes) {
-    std::ofstream out(name, std::ios::binary);
-    out << bytes;
+    std::ofstream(name, std::ios::binary) << bytes;
   }
   static std::string readFile(const std::string& name) {
     std::ifstream in(name, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return {std::istreambuf_iterator<char>(in), {}};
   }
 
-  std::filesystem::path dir;
-  std::filesystem::path previous;
+  std::filesystem::path dir, previous;
 };
 
 // Runs `body` and returns the message it threw ("" when it threw nothing).
@@ -48,4 +48,10 @@ template <typename F> std::string thrownMessage(F&& body) {
     return message;
   }
   return "";
+}
+
+// The process's open file descriptors: failures must leave none behind.
+inline long openFds() {
+  using It = std::filesystem::directory_iterator;
+  return std::distance(It("/proc/self/fd"), It());
 }

@@ -1,18 +1,15 @@
-// Tests of the chunk format.
+// Tests of the chunk format, objects and arrays, in its three forms: 'x' tagged
+// text, 'c' binary chunks, 't' bare text.
+#include <tessel/arraySerializable.h>
 #include <tessel/proof.h>
 #include <tessel/serializable.h>
-
-#include <support/tempdir.h>
-
-#include <gtest/gtest.h>
 
 #include <sys/resource.h>
 #include <unistd.h>
 
 #include <cstring>
-#include <filesystem>
-#include <string>
-#include <vector>
+
+#include "support/tempdir.h"
 
 namespace {
 
@@ -20,6 +17,9 @@ unsigned id(const char* text) { return Tessel::chunk2unsigned(text); }
 std::string le(unsigned v) { return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; }
 std::string chunk(const char* name, const std::string& payload) {
   return name + le(unsigned(payload.size())) + payload;
+}
+std::string tag(const char* name, const std::string& value) {
+  return "\t<" + std::string(name) + ">\n\t\t" + value + "\n\t</" + name + ">\n";
 }
 
 struct Entry : Serializable {
@@ -45,8 +45,7 @@ struct Holder : Serializable {
   }
 };
 
-// Fails halfway through a nested save.
-struct HoldsFailing : Serializable {
+struct HoldsFailing : Serializable {  // fails halfway through a nested save
   struct Failing : Serializable {
     void loadSave() override { throw "boom"; }
   } child;
@@ -56,14 +55,9 @@ struct HoldsFailing : Serializable {
 const std::string EXAMPLE_TEXT =
     "\t<A_EN>\n\t\t<NAME>\n\t\t\t41 42  A  0 \n\t\t</NAME>\n"
     "\t\t<SCOR>\n\t\t\t1234 \n\t\t</SCOR>\n\t</A_EN>\n";
-const std::string EXAMPLE_BINARY = chunk("A_EN", chunk("NAME", std::string("AB\n\0", 4)) + chunk("SCOR", le(1234)));
 const std::string PAST_END = "Serializable::load - chunk past the end of the file or of its parent chunk";
 const std::string NOT_CLOSED = "value not followed by its closing XML tag";
-
-long openFiles() {
-  using It = std::filesystem::directory_iterator;
-  return std::distance(It("/proc/self/fd"), It());
-}
+const std::string TOO_MANY = "ArraySerializable - more than 65536 elements";
 
 class Chunk : public TempDirTest {
 protected:
@@ -71,12 +65,7 @@ protected:
     Serializable::fileType = 'x';
     TempDirTest::TearDown();
   }
-  static void fillExample(Holder& h) {
-    memcpy(h.entry.name, "AB\n\0", 4);
-    h.entry.score = 1234;
-  }
-  // The message thrown, "" on success.
-  static std::string loadBytes(Serializable& into, const std::string& bytes) {
+  static std::string loadBytes(Serializable& into, const std::string& bytes) {  // the message thrown, "" on success
     writeFile("data/in.dat", bytes);
     return thrownMessage([&] { into.load("data/in.dat"); });
   }
@@ -85,45 +74,42 @@ protected:
     return readFile("data/out.dat");
   }
 };
+class ArrayChunks : public Chunk {};
 
 }  // namespace
 
-TEST_F(Chunk, ExampleObjectHasTheSameBytesInEachFormAndLoadsBack) {
-  const std::pair<char, std::string> forms[] = {{'x', EXAMPLE_TEXT}, {'c', EXAMPLE_BINARY}, {'t', "41 42  A  0 1234 "}};
+TEST_F(Chunk, EachFormHasItsBytesAndRoundTrips) {
+  const std::pair<char, std::string> forms[] = {{'x', EXAMPLE_TEXT},
+                                                {'c', chunk("A_EN", chunk("NAME", std::string("AB\n\0", 4)) +
+                                                                        chunk("SCOR", le(1234)))},
+                                                {'t', "41 42  A  0 1234 "}};
   for (const auto& [form, bytes] : forms) {
     Serializable::fileType = form;
-    Holder h, back;
-    fillExample(h);
+    Holder h, back, all, allBack;
+    memcpy(h.entry.name, "AB\n\0", 4);
+    h.entry.score = 1234;
     EXPECT_EQ(saved(h), bytes) << form;
     EXPECT_EQ(saved(h), bytes) << form << ": a second save differs";
     EXPECT_EQ(loadBytes(back, bytes), "") << form;
     EXPECT_TRUE(memcmp(back.entry.name, "AB\n", 4) == 0 && back.entry.score == 1234u) << form;
-  }
-}
 
-TEST_F(Chunk, ValuesRoundTripAndFloatsKeepEveryBitOnlyInBinary) {
-  for (char form : {'x', 't', 'c'}) {
-    Serializable::fileType = form;
-    Holder h, back;
-    h.extra = back.extra = true;
-    memcpy(h.entry.name, "\xFF\0\nz", 4);
-    h.entry.score = 0xFFFFFFF0u;
-    h.own = -7;
-    h.f = 1.0f / 3;
-    EXPECT_EQ(loadBytes(back, saved(h)), "") << form;
-    EXPECT_EQ(memcmp(back.entry.name, "\xFF\0\nz", 4), 0) << form;
-    EXPECT_TRUE(back.entry.score == 0xFFFFFFF0u && back.own == -7) << form;
-    EXPECT_EQ(back.f, form == 'c' ? 1.0f / 3 : 0.333333f) << form;
+    all.extra = allBack.extra = true;
+    memcpy(all.entry.name, "\xFF\0\nz", 4);
+    all.entry.score = 0xFFFFFFF0u;
+    all.own = -7;
+    all.f = 1.0f / 3;
+    EXPECT_EQ(loadBytes(allBack, saved(all)), "") << form;
+    EXPECT_EQ(memcmp(allBack.entry.name, "\xFF\0\nz", 4), 0) << form;
+    EXPECT_TRUE(allBack.entry.score == 0xFFFFFFF0u && allBack.own == -7) << form;
+    EXPECT_EQ(allBack.f, form == 'c' ? 1.0f / 3 : 0.333333f) << form;
   }
 }
 
 TEST_F(Chunk, TextReaderAcceptsWhatTheFormatAllowsAndNamesTheFault) {
-  Holder h;
+  Holder h, cut;
   EXPECT_EQ(loadBytes(h, "< A_EN>\n<\n NAME>41 42 43 44</NAME>< \t/A_EN>\n"), "");
   EXPECT_EQ(std::string(h.entry.name, 4), "ABCD");
-  // Input ending inside a nested object ends that object.
-  Holder cut;
-  EXPECT_EQ(loadBytes(cut, "<A_EN>\n<SCOR>\n5 </SCOR>\n"), "");
+  EXPECT_EQ(loadBytes(cut, "<A_EN>\n<SCOR>\n5 </SCOR>\n"), "");  // the end inside a nested object ends it
   EXPECT_EQ(cut.entry.score, 5u);
 
   // Closing tags must end with \n as the writer's do; unknown tags cannot be skipped;
@@ -145,19 +131,15 @@ TEST_F(Chunk, TextReaderAcceptsWhatTheFormatAllowsAndNamesTheFault) {
 
 TEST_F(Chunk, BinaryReaderSkipsWhatItDoesNotKnowAndStaysInsideItsChunks) {
   Serializable::fileType = 'c';
-  Holder h;
-  h.extra = true;
+  Holder h, empty, bad;
+  h.extra = empty.extra = true;
   // Unknown chunks are skipped; an int stored in 6 bytes is read as 4 and skipped to its end.
   EXPECT_EQ(loadBytes(h, chunk("JUNK", "xyz") + chunk("OWN_", le(9) + "..") + chunk("A_EN", chunk("SCOR", le(3)))), "");
   EXPECT_TRUE(h.own == 9 && h.entry.score == 3u);
-
   // An empty nested payload loads nothing instead of the rest of the file.
-  Holder empty;
-  empty.extra = true;
   EXPECT_EQ(loadBytes(empty, chunk("A_EN", "") + chunk("OWN_", le(77))), "");
   EXPECT_TRUE(empty.own == 77 && empty.entry.score == 0u);
-
-  Holder bad;  // sizes past the file, past the parent, a header cut short
+  // Sizes past the file, past the parent, a header cut short.
   EXPECT_EQ(loadBytes(bad, "A_EN" + le(100) + "short"), PAST_END);
   EXPECT_EQ(loadBytes(bad, chunk("A_EN", "SCOR" + le(4) + "12") + chunk("OWN_", le(1))), PAST_END);
   EXPECT_EQ(loadBytes(bad, chunk("OWN_", le(1)) + "OWN"), PAST_END);
@@ -165,9 +147,10 @@ TEST_F(Chunk, BinaryReaderSkipsWhatItDoesNotKnowAndStaysInsideItsChunks) {
 
 TEST_F(Chunk, FailuresCloseTheFileAndLeaveLaterSavesIntact) {
   Proof::I();  // holds a file of its own from its first use on
-  const int before = openFiles();
+  const long before = openFds();
   Holder h;
-  fillExample(h);
+  memcpy(h.entry.name, "AB\n\0", 4);
+  h.entry.score = 1234;
   EXPECT_EQ(loadBytes(h, "not a tag"), "thats not XML tag");
   writeFile("data/out.dat", "old");
   Serializable::fileType = 'q';
@@ -176,12 +159,11 @@ TEST_F(Chunk, FailuresCloseTheFileAndLeaveLaterSavesIntact) {
   Serializable::fileType = 'x';
   HoldsFailing failing;
   EXPECT_EQ(thrownMessage([&] { failing.save("data/out.dat"); }), "boom");
-  EXPECT_EQ(openFiles(), before);
-  // A save that fails, before its first byte or halfway, leaves the file it
-  // was to replace as it was, and no temporary beside it.
+  EXPECT_EQ(openFds(), before);
+  // A save that fails, before its first byte or halfway, leaves the file it was to
+  // replace as it was, no temporary beside it, and the indentation as it was.
   EXPECT_EQ(readFile("data/out.dat"), "old");
   EXPECT_FALSE(std::filesystem::exists("data/out.dat.tmp"));
-  // The failed nested save left the indentation as it was.
   EXPECT_EQ(saved(h), EXAMPLE_TEXT);
 
   for (const char* unreadable : {"data/missing.dat", "data"})
@@ -208,4 +190,91 @@ TEST_F(Chunk, BinarySaveWithoutTemporaryFilesFailsWithAMessage) {
   setrlimit(RLIMIT_NOFILE, &old);
   fclose(out);
   EXPECT_EQ(message, "ChunkSave - can not open temporary file");
+}
+
+// Ids are the index in hexadecimal, four characters kept: above FFFF they repeat.
+TEST(ArrayChunkIds, AreWhatTheFormatPrintsAndReadBack) {
+  using Ids = ArraySerializableType<int>;
+  const std::pair<unsigned, const char*> ids[] = {{0, "0000"},      {26, "001A"},    {0xBCDE, "BCDE"},
+                                                  {0xFFFF, "FFFF"}, {65536, "1000"}, {0x56789, "5678"},
+                                                  {~0u, "FFFF"}};
+  for (const auto& [index, text] : ids) EXPECT_EQ(le(Ids::elementId(index)), text) << index;
+  unsigned back = 0;
+  for (unsigned i = 0; i < 65536; ++i) ASSERT_TRUE(Ids::elementIndex(Ids::elementId(i), &back) && back == i) << i;
+  for (const char* other : {"001a", ".num", "00G0", " 001"}) EXPECT_FALSE(Ids::elementIndex(id(other), &back)) << other;
+}
+
+TEST_F(ArrayChunks, CountComesFirstThenEachElementInItsForm) {
+  ArraySerializable<int> empty, ints, four;
+  ArraySerializable<char> chars;
+  EXPECT_EQ(saved(empty), tag(".num", "0 "));
+  chars[0] = 'A';
+  chars[1] = '\n';
+  chars.num = 2;
+  EXPECT_EQ(saved(chars), tag(".num", "2 ") + tag("0000", "41 ") + tag("0001", " A "));
+  Serializable::fileType = 't';
+  for (int v : {10, -20, 30}) ints[ints.num++] = v;
+  EXPECT_EQ(saved(ints), "3 10 -20 30 ");
+  // The bare form has no ids: loading reads the count first, as saving wrote it.
+  four.num = 4;
+  EXPECT_EQ(loadBytes(four, "3 10 -20 30 "), "");
+  EXPECT_TRUE(four.num == 3 && four[0] == 10 && four[1] == -20 && four[2] == 30);
+}
+
+TEST_F(ArrayChunks, RoundTripInEachForm) {
+  for (char form : {'x', 'c', 't'}) {
+    Serializable::fileType = form;
+    ArraySerializable<int> ints, ints2;
+    ArraySerializable<float> floats, floats2;
+    ArraySerializable<unsigned char> bytes, bytes2;
+    for (unsigned i = 0; i < 300; ++i) {
+      ints[i] = int(i * 7919) - 1000000;
+      floats[i] = 1.0f / float(i + 3);
+      bytes[i] = static_cast<unsigned char>(i);
+    }
+    ints.num = floats.num = bytes.num = 300;
+    ASSERT_EQ(loadBytes(ints2, saved(ints)) + loadBytes(floats2, saved(floats)) + loadBytes(bytes2, saved(bytes)), "");
+    ASSERT_TRUE(ints2.num == 300u && ints2.size() == 512u);
+    for (unsigned i = 0; i < 300; ++i) {
+      ASSERT_TRUE(ints2[i] == ints[i] && bytes2[i] == bytes[i]) << form << i;
+      ASSERT_NEAR(floats2[i], floats[i], form == 'c' ? 0 : 1e-6) << form << i;
+    }
+  }
+}
+
+TEST_F(ArrayChunks, OnlyElementsBelowTheCountReadSoFarAreFilled) {
+  ArraySerializable<int> a, early, b;
+  EXPECT_EQ(loadBytes(a, tag(".num", "3 ") + tag("0000", "5 ") + tag("0001", "6 ") + tag("0002", "7 ")), "");
+  EXPECT_TRUE(a.num == 3 && a.size() == 4 && a[2] == 7);
+  // In the tagged form a chunk nobody binds cannot be skipped.
+  EXPECT_EQ(loadBytes(early, tag("0000", "5 ") + tag(".num", "1 ")), "thats not XML tag");
+  Serializable::fileType = 'c';
+  EXPECT_EQ(loadBytes(b, chunk("0000", le(5)) + chunk(".num", le(2)) + chunk("0001", le(6)) + chunk("0002", le(7)) +
+                             chunk("001a", le(8)) + chunk("0000", le(9))),
+            "");
+  EXPECT_TRUE(b.num == 2 && b[0] == 9 && b[1] == 6 && b[2] == 0);
+}
+
+TEST_F(ArrayChunks, CountsAboveTheIdRangeAreRefusedBeforeAnyAllocation) {
+  for (char form : {'x', 'c'}) {
+    Serializable::fileType = form;
+    auto value = [form](const char* id, unsigned v) {
+      return form == 'x' ? tag(id, std::to_string(int(v)) + " ") : chunk(id, le(v));
+    };
+    ArraySerializable<int> a;
+    a[0] = 1;
+    a.num = 1;
+    EXPECT_EQ(loadBytes(a, value(".num", 0xFFFFFFFFu)), TOO_MANY) << form;
+    EXPECT_EQ(loadBytes(a, value(".num", 65537)), TOO_MANY) << form;
+    EXPECT_TRUE(a.num == 1 && a.size() == 1) << form;
+    // The largest count still works, up to the element FFFF.
+    EXPECT_EQ(loadBytes(a, value(".num", 65536) + value("FFFF", 8)), "") << form;
+    EXPECT_TRUE(a.num == 65536 && a[65535] == 8) << form;
+
+    // A refused save keeps the file it would have replaced.
+    writeFile("data/out.dat", "old");
+    a.num = 65537;
+    EXPECT_EQ(thrownMessage([&] { a.save("data/out.dat"); }), TOO_MANY);
+    EXPECT_EQ(readFile("data/out.dat"), "old");
+  }
 }

@@ -1,74 +1,90 @@
-// Tests of the file and string helpers.
+// Tests of the text, file, directory, regular-expression and clipboard helpers:
+// the directory listing against ls, regular expressions against grep -E, the
+// clipboard against xclip on the test's X display.
+#include <tessel/handdir.h>
 #include <tessel/tessel2.h>
+#include <tessel/tessel3.h>
+#include <tessel/tessel4.h>
 
-#include <support/tempdir.h>
+#include <platform/clipboard.h>
 
-#include <gtest/gtest.h>
+#include <sys/wait.h>
 
-#include <memory>
-#include <string>
+#include <chrono>
+#include <thread>
 
-using File = Tessel::File;
+#include "support/tempdir.h"
 
-// An anonymous file holding bytes, positioned at its start.
-File openWith(const std::string& bytes) {
-  File f(tmpfile());
-  fwrite(bytes.data(), 1, bytes.size(), f.get());
-  rewind(f.get());
-  return f;
+namespace {
+
+class Helpers : public TempDirTest {};
+
+int run(const std::string& command) {
+  const int status = std::system(command.c_str());
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-std::string stripped(std::string path) {
-  Tessel::rmPath(&path[0]);
-  return path.c_str();
+// Answers the requests for the text we own until done() or 10 s.
+bool serveClipboardUntil(const std::function<bool()>& done) {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (std::chrono::steady_clock::now() < until) {
+    platform::serveClipboard();
+    if (done()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return false;
 }
+
+}  // namespace
 
 TEST(Tessel, TextChecks) {
   for (const char* yes : {"12", "1.5", "."}) EXPECT_TRUE(Tessel::is_numeric(yes)) << yes;
   for (const char* no : {"1.2.3", "-1", "", "1e5"}) EXPECT_FALSE(Tessel::is_numeric(no)) << no;
-  EXPECT_EQ(stripped("a/b\\c.txt"), "c.txt");
-  EXPECT_EQ(stripped("/root"), "/root");
-  EXPECT_EQ(stripped("dir/"), "");
+  const std::pair<const char*, std::string> paths[] = {{"a/b\\c.txt", "c.txt"}, {"/root", "/root"}, {"dir/", ""}};
+  for (const auto& [path, name] : paths) {
+    std::string stripped = path;
+    Tessel::rmPath(&stripped[0]);
+    EXPECT_EQ(stripped.c_str(), name);
+  }
   EXPECT_EQ(Tessel::chunk2unsigned("NAME"), 0x454D414Eu);
   EXPECT_EQ(Tessel::chunk2unsigned("\xFF\x01\x80\xFE"), 0xFE8001FFu);
   EXPECT_EQ(thrownMessage([] { Tessel::chunk2unsigned("NAMES"); }), "chunk id must have exactly 4 characters");
-}
-
-TEST(Tessel, ReadFirstNonWhiteCharSkipsOnlySpaceTabAndLineFeed) {
-  File f = openWith(" \t\nx\r");
-  EXPECT_EQ(Tessel::readFirstNonWhiteChar(f.get()), 'x');
-  EXPECT_EQ(Tessel::readFirstNonWhiteChar(f.get()), '\r');
-  EXPECT_EQ(Tessel::readFirstNonWhiteChar(f.get()), char(0xFF));  // EOF, left to the caller
-  EXPECT_EQ(thrownMessage([&] { Tessel::readFirstNonWhiteChar(f.get()); }), "end of file");
-  File spaces = openWith("   ");
-  EXPECT_EQ(thrownMessage([&] { Tessel::readFirstNonWhiteChar(spaces.get()); }), "reach end of file");
-}
-
-TEST(Tessel, FilesAreMeasuredCopiedAndReadByLine) {
-  File in = openWith(std::string("ab\xFF\0\r\nz", 7));
-  fseek(in.get(), 3, SEEK_SET);
-  EXPECT_EQ(Tessel::fileSize(in.get()), 7ul);
-  EXPECT_EQ(ftell(in.get()), 3);
-  File out = openWith(">");
-  fseek(out.get(), 0, SEEK_END);
-  Tessel::file2file(in.get(), out.get());
-  rewind(out.get());
-  EXPECT_EQ(Tessel2::getline(out.get()), std::string(">ab\xFF\0\r", 6));
-  EXPECT_EQ(Tessel2::getline(out.get()), "z");
-  EXPECT_EQ(Tessel2::getline(out.get()), "");
-}
-
-TEST(Tessel2, StrtrReplacesLeftToRightWithoutRescanning) {
+  // Replacements go left to right without rescanning what they put in.
   EXPECT_EQ(Tessel2::strtr("aaa", "aa", "b"), "ba");
   EXPECT_EQ(Tessel2::strtr("a-b-", "-", "--"), "a--b--");
   EXPECT_EQ(Tessel2::strtr("abc", "", "x"), "abc");
   EXPECT_EQ(Tessel2::strtolower("@AZ[az\xC4"), "@az[az\xC4");
 }
 
-class Helpers : public TempDirTest {};
+TEST(Tessel, FilesAreMeasuredCopiedAndReadByLineOrToTheFirstNonWhiteChar) {
+  auto openWith = [](const std::string& bytes) {  // an anonymous file at its start
+    Tessel::File f(tmpfile());
+    fwrite(bytes.data(), 1, bytes.size(), f.get());
+    rewind(f.get());
+    return f;
+  };
+  Tessel::File in = openWith(std::string("ab\xFF\0\r\nz", 7)), out = openWith(">");
+  fseek(in.get(), 3, SEEK_SET);
+  EXPECT_EQ(Tessel::fileSize(in.get()), 7ul);
+  EXPECT_EQ(ftell(in.get()), 3);
+  fseek(out.get(), 0, SEEK_END);
+  Tessel::file2file(in.get(), out.get());
+  rewind(out.get());
+  EXPECT_EQ(Tessel2::getline(out.get()), std::string(">ab\xFF\0\r", 6));
+  EXPECT_EQ(Tessel2::getline(out.get()), "z");
+  EXPECT_EQ(Tessel2::getline(out.get()), "");
+
+  // Only space, tab and line feed are skipped; EOF is returned once, left to the caller.
+  Tessel::File f = openWith(" \t\nx\r"), spaces = openWith("   ");
+  EXPECT_EQ(Tessel::readFirstNonWhiteChar(f.get()), 'x');
+  EXPECT_EQ(Tessel::readFirstNonWhiteChar(f.get()), '\r');
+  EXPECT_EQ(Tessel::readFirstNonWhiteChar(f.get()), char(0xFF));
+  EXPECT_EQ(thrownMessage([&] { Tessel::readFirstNonWhiteChar(f.get()); }), "end of file");
+  EXPECT_EQ(thrownMessage([&] { Tessel::readFirstNonWhiteChar(spaces.get()); }), "reach end of file");
+}
 
 TEST_F(Helpers, FilesAreReadWhole) {
-  std::string bytes("line\r\n\xFF\0end", 11);
+  const std::string bytes("line\r\n\xFF\0end", 11);
   writeFile("data/f.txt", bytes);
   EXPECT_EQ(Tessel2::file_get_contents("data/f.txt"), bytes);
   for (const char* unreadable : {"data/missing.txt", "data"})
@@ -76,4 +92,94 @@ TEST_F(Helpers, FilesAreReadWhole) {
               "file_get_contents() - can not open file for read");
   EXPECT_TRUE(Tessel::is_file("data/f.txt"));
   EXPECT_FALSE(Tessel::is_file("data/missing.txt") || Tessel::is_file("data"));
+}
+
+TEST_F(Helpers, HanddirListsWhatLsListsInTheSameOrder) {
+  for (int i = 0; i < 300; ++i) writeFile("data/file" + std::to_string(i), "");  // several reads of the folder
+  for (const char* odd : {" spaced", "zażółć", ".hidden", "line\nbreak", "back\\slash"})
+    writeFile(std::string("data/") + odd, "");
+  std::filesystem::create_directory("data/sub");
+  // ls in the folder's own order (-U), each name ended by a NUL.
+  ASSERT_EQ(run("ls -aU --zero data > ls.out"), 0);
+  std::vector<std::string> expected;
+  const std::string out = readFile("ls.out");
+  for (size_t at = 0, end; (end = out.find('\0', at)) != std::string::npos; at = end + 1)
+    expected.push_back(out.substr(at, end - at));
+  ASSERT_EQ(expected.size(), 308u);  // with ".", ".." and "sub"
+
+  for (const char* name : {"data", "data/", "data\\", "./data//"}) {
+    Handdir d(name);
+    EXPECT_EQ(d.filesnum(), expected.size()) << name;
+    std::vector<std::string> names;
+    while (d.is_more()) names.push_back(d.readdir());
+    EXPECT_EQ(names, expected) << name;
+    EXPECT_EQ(thrownMessage([&] { d.readdir(); }), "Handdir::readdir past the last entry");
+  }
+  for (const char* name : {"missing", "data/file1", ""})
+    EXPECT_EQ(thrownMessage([&] { Handdir d(name); }), "Handdir::opendir -> FindFirstFile") << name;
+}
+
+// grep -E in the C locale runs the same engine on the same syntax, except for a
+// few extensions the table keeps clear of.
+TEST_F(Helpers, RegAgreesWithGrepE) {
+  const char* patterns[] = {"^ab",        "ab$", "a|b",          "c(at|ow)s?$", "[[:digit:]]+\\.[0-9]{2}",
+                            "^$",         "x*",  "(ab){2,3}",    "[^a-z]",      "colou?r",
+                            "\\bword\\b", "a.c", "^(foo|bar)+$", "[]a]",        "\\(",
+                            "",           "(",   "a{2,1}",       "[z-a]",       "[[:nope:]]"};
+  const char* texts[] = {"abc",    "cab",       "",    "cats",   "colour", "price 12.50",
+                         "a word", "foofoobar", "ABC", "ababab", "(x)",    "]"};
+  for (const char* pattern : patterns) {
+    writeFile("pattern", std::string(pattern) + "\n");
+    for (const char* text : texts) {
+      writeFile("text", std::string(text) + "\n");
+      const int grep = run("LC_ALL=C grep -Eq -f pattern text 2>/dev/null");
+      std::string ours;  // the answer or the message thrown
+      ours += thrownMessage([&] { ours = Tessel3::reg(pattern, text) ? "match" : "no match"; });
+      EXPECT_EQ(ours, grep == 0   ? "match"
+                      : grep == 1 ? "no match"
+                                  : "regex compile")
+          << "pattern '" << pattern << "', text '" << text << "'";
+    }
+  }
+}
+
+// One test, as the display's clipboard is one for all. xclip without -o serves
+// its text in the background until another client takes the clipboard (its output
+// goes to /dev/null, or the test's own output would stay open as long).
+TEST_F(Helpers, ClipboardRoundTripAndXclipBothWays) {
+  const char* display = std::getenv("DISPLAY");
+  if (!display || !*display) GTEST_SKIP() << "needs an X display (tools/test.sh starts one)";
+  ASSERT_EQ(run("command -v xclip >/dev/null"), 0) << "xclip is not installed (Debian package xclip)";
+
+  const std::string ours = "zażółć gęślą jaźń\nline two\ttab";
+  Tessel4::setClipboard(ours.c_str());
+  EXPECT_EQ(Tessel4::getClipboard(), ours);
+  ASSERT_EQ(run("(xclip -o -selection clipboard > from-us.txt; touch read.done) 2>/dev/null &"), 0);
+  EXPECT_TRUE(serveClipboardUntil([] { return std::filesystem::exists("read.done"); }));
+  EXPECT_EQ(readFile("from-us.txt"), ours);
+
+  const std::string theirs = "from xclip: ąę \"quoted\"\n";
+  writeFile("theirs.txt", theirs);
+  ASSERT_EQ(run("xclip -selection clipboard -i theirs.txt >/dev/null 2>&1"), 0);
+  EXPECT_TRUE(serveClipboardUntil([&] { return Tessel4::getClipboard() == theirs; }));
+
+  // A clipboard that offers no text reads as empty.
+  writeFile("picture.png", "not text");
+  ASSERT_EQ(run("xclip -selection clipboard -t image/png -i picture.png >/dev/null 2>&1"), 0);
+  EXPECT_TRUE(serveClipboardUntil([] { return Tessel4::getClipboard().empty(); }));
+  Tessel4::setClipboard("done");  // ends the last xclip, once the request reaches the server
+  EXPECT_EQ(Tessel4::getClipboard(), "done");
+}
+
+TEST(ClipboardDeathTest, NoDisplayIsReported) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");  // a fresh process, SDL not started
+  EXPECT_EXIT(
+      {
+        unsetenv("DISPLAY");
+        unsetenv("WAYLAND_DISPLAY");
+        const bool get = thrownMessage([] { Tessel4::getClipboard(); }) == "can not open Clipboard";
+        const bool set = thrownMessage([] { Tessel4::setClipboard("x"); }) == "can not open Clipboard";
+        std::exit(get && set ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
 }

@@ -1,13 +1,10 @@
-// Tests of the decimals.
+// Tests of the decimals: the rules by example, products and roots against the
+// digit-per-byte model, and every operation on every length against GNU bc.
 #include <tessel/iq.h>
 #include <tessel/var.h>
 
-#include <gtest/gtest.h>
-
 #include <random>
-#include <string>
-#include <utility>
-#include <vector>
+#include <sstream>
 
 #include "support/iq_literal.h"
 #include "support/tempdir.h"
@@ -15,130 +12,84 @@
 namespace {
 
 std::string dec(const IQ& v) { return v.getDecF(); }
-std::string dec(const char* text) { return IQ(text).getDecF(); }
-std::string repeat(char c, size_t n) { return std::string(n, c); }
-using Cases = std::vector<std::pair<IQ, std::string>>;
-
-void expectAll(const Cases& cases) {
-  for (size_t i = 0; i < cases.size(); ++i) EXPECT_EQ(dec(cases[i].first), cases[i].second) << "case " << i;
+IQ power(const char* base, unsigned exponent) {
+  IQ v(base);
+  v.pow(exponent);
+  return v;
 }
 
-TEST(IQ, ParsesTruncatingAndFormats) {
-  expectAll({{IQ("0.005"), ".00"},
-             {IQ("12.345"), "12.34"},
-             {IQ("-0.5"), "-.50"},
-             {IQ("007"), "7.00"},
-             {IQ(""), ".00"},
-             {IQ(nullptr), ".00"},
-             {IQ(" 1 2 "), "12.00"},
-             {IQ("1.2.3"), "12.30"},  // the last point counts; other characters hold no place
-             {IQ(-2147483647 - 1), "-2147483648.00"},
-             {IQ((unsigned char)255), "255.00"},
-             {IQ((char)-128), "-128.00"},
-             {IQ(0), ".00"},
-             {Var(" 12.5").toIQ(), "12.50"}});
-  // More than 510 integer digits: the most significant ones are dropped.
-  EXPECT_EQ(dec(("4" + repeat('1', 510) + ".99").c_str()), repeat('1', 510) + ".99");
-  EXPECT_EQ(thrownMessage([] { Var("abc").toIQ(); }), "it's not numeric");
-}
-
-TEST(IQ, ArithmeticFollowsTheSignAndTruncationRules) {
-  const IQ a("-2"), b("-5"), three("3");
+// What bc has not: the minus zero, partial products truncated on their own, the
+// halving search for roots, powers, text that is not a plain number.
+TEST(IQ, RulesByExample) {
   IQ self("1.5");
   self.setMult(self, IQ("2"));  // the target may be an operand
-  expectAll({{IQ("0.01") - IQ("0.02"), "-.01"},
-             {IQ("8") - IQ("10"), "-2.00"},
-             {a - IQ("5"), "-7.00"},
-             {b - a, "-3.00"},
-             {a - b, "3.00"},
-             {three - three, ".00"},
-             {a - a, "-.00"},
-             {IQ("-3") + three, "-.00"},
-             {three + IQ("-3"), ".00"},
-             {IQ("999999999.99") + IQ("0.01"), "1000000000.00"},  // carry across a limb
-             // each partial product is truncated on its own
-             {IQ("0.15") * IQ("0.15"), ".01"},
-             {IQ("1.99") * IQ("1.99"), "3.95"},
-             {a * three, "-6.00"},
-             {a * IQ("-3"), "6.00"},
-             {IQ("0") * IQ("-3"), "-.00"},
-             {self, "3.00"},
-             // division truncates toward zero; div() keeps the integer part
-             {IQ("1") / three, ".33"},
-             {IQ("2") / IQ("-4"), "-.50"},
-             {IQ("1") / IQ("0.07"), "14.28"},
-             {IQ("-7") / IQ("2"), "-3.50"},
-             {IQ("7").div(IQ("2")), "3.00"},
-             {IQ("-7").div(IQ("2")), "-3.00"},
-             {IQ("7.99").div(IQ("0.5")), "15.00"}});
-}
-
-TEST(IQ, OverflowRaisesNumToBig) {
-  const std::string nines = repeat('9', 510);
-  IQ big(nines.c_str());
-  EXPECT_EQ(thrownMessage([&] { big += IQ(1); }), "IQ: num to big");
-  EXPECT_EQ(big.getError(), 1);
-  IQ half(("5" + repeat('0', 300)).c_str());
-  EXPECT_EQ(thrownMessage([&] { half *= half; }), "IQ: num to big");
-  // A product that digit-wise arithmetic would shift out of the top silently still overflows.
-  IQ power(("1" + repeat('0', 300)).c_str());
-  EXPECT_EQ(thrownMessage([&] { power *= power; }), "IQ: num to big");
-  // The partial product of a fraction digit overflows before its shift brings it back.
-  IQ top(nines.c_str());
-  EXPECT_EQ(thrownMessage([&] { top *= IQ("0.05"); }), "IQ: num to big");
-  IQ largest(nines.c_str());
-  EXPECT_EQ(thrownMessage([&] { largest *= IQ("1"); }), "");
-}
-
-TEST(IQ, DivisionFailuresAreReported) {
-  IQ a("5");
-  EXPECT_EQ(thrownMessage([&] { a /= IQ("0"); }), "IQ: division by zero");
-  EXPECT_EQ(thrownMessage([&] { a.div(IQ("-0.00")); }), "IQ: division by zero");
-  IQ huge(("1" + repeat('0', 509)).c_str());
-  EXPECT_EQ(thrownMessage([&] { huge /= IQ("0.01"); }), "IQ: num to big");
-}
-
-TEST(IQ, PowerMultipliesRepeatedly) {
-  // -1 settles into a sign flip, odd powers staying negative; -0.5 reaches zero with its sign flipping.
-  const struct {
-    const char* base;
-    unsigned exponent;
-    const char* expected;
-  } powers[] = {{"1.5", 3, "3.37"},
-                {"7", 0, "1.00"},
-                {"0.5", 3, ".12"},
-                {"-1", 4000000001u, "-1.00"},
-                {"-0.5", 4000000000u, ".00"}};
-  for (const auto& p : powers) {
-    IQ v(p.base);
-    v.pow(p.exponent);
-    EXPECT_EQ(dec(v), p.expected) << p.base;
-  }
-  IQ f("10");
-  EXPECT_EQ(thrownMessage([&] { f.pow(600); }), "IQ: num to big");
-}
-
-TEST(IQ, SquareRootIsAHalvingSearch) {
-  expectAll({{IQ("16").sqrt(), "3.97"}, {IQ("100").sqrt(), "9.99"}, {IQ("2").sqrt(), "1.41"}, {IQ("0").sqrt(), ".00"}});
-  IQ negative("-4");
-  EXPECT_EQ(thrownMessage([&] { negative.sqrt(); }), "IQ::sqrt(-cos);");
-  EXPECT_EQ(dec(negative), "-4.00");
+  const std::pair<IQ, const char*> cases[] = {
+      {IQ("0.005"), ".00"},
+      {IQ("12.345"), "12.34"},
+      {IQ("-0.5"), "-.50"},
+      {IQ("007"), "7.00"},
+      {IQ(""), ".00"},
+      {IQ(nullptr), ".00"},
+      {IQ(" 1 2 "), "12.00"},
+      {IQ("1.2.3"), "12.30"},  // the last point counts; other characters hold no place
+      {IQ(-2147483647 - 1), "-2147483648.00"},
+      {IQ((unsigned char)255), "255.00"},
+      {IQ((char)-128), "-128.00"},
+      {IQ(0), ".00"},
+      {Var(" 12.5").toIQ(), "12.50"},
+      {IQ("-2") - IQ("-2"), "-.00"},
+      {IQ("-3") + IQ("3"), "-.00"},
+      {IQ("3") + IQ("-3"), ".00"},
+      {IQ("3") - IQ("3"), ".00"},
+      {IQ("0") * IQ("-3"), "-.00"},
+      {IQ("0.15") * IQ("0.15"), ".01"},
+      {self, "3.00"},
+      // -1 settles into a sign flip, odd powers staying negative; -0.5 reaches zero with its sign flipping.
+      {power("1.5", 3), "3.37"},
+      {power("7", 0), "1.00"},
+      {power("-1", 4000000001u), "-1.00"},
+      {power("-0.5", 4000000000u), ".00"},
+      {IQ("16").sqrt(), "3.97"},
+      {IQ("0").sqrt(), ".00"}};
+  for (const auto& [value, text] : cases) EXPECT_EQ(dec(value), text);
+  // More than 510 integer digits: the most significant ones are dropped.
+  EXPECT_EQ(dec(("4" + std::string(510, '1') + ".99").c_str()), std::string(510, '1') + ".99");
   // Squares beyond the range count as too large instead of failing.
-  std::string root = dec(IQ(("2" + repeat('0', 505)).c_str()).sqrt());
+  const std::string root = dec(IQ(("2" + std::string(505, '0')).c_str()).sqrt());
   EXPECT_EQ(root.substr(0, 5), "44721");
   EXPECT_EQ(root.size(), 253u + 3u);
 }
 
-TEST(IQ, ComparesWithSignedZero) {
-  EXPECT_FALSE(IQ("-0") == IQ("0"));
-  EXPECT_TRUE(IQ("-0") < IQ("0") && IQ("0") <= IQ("0") && IQ("1") != IQ("1.01"));
-  EXPECT_TRUE(IQ("-5") < IQ("-4") && IQ("4") < IQ("5") && IQ("-4") < IQ("1"));
-  EXPECT_FALSE(IQ("-4") < IQ("-5"));
-  EXPECT_EQ(IQ(".01").digit(0) + IQ(".1").digit(1), 2);
-  for (int i = 2; i < 512; i += 37) EXPECT_EQ(IQ(("1" + repeat('0', i - 2)).c_str()).digit(i), 1) << i;
+TEST(IQ, FailuresAreMessages) {
+  const std::string nines(510, '9');
+  auto ten = [](int zeros, const char* lead = "1") { return IQ((lead + std::string(zeros, '0')).c_str()); };
+  IQ big(nines.c_str()), negative("-4");
+  EXPECT_EQ(thrownMessage([&] { big += IQ(1); }), "IQ: num to big");
+  EXPECT_EQ(big.getError(), 1);
+  const std::pair<std::function<void()>, const char*> cases[] = {
+      {[&] { ten(300, "5") *= ten(300, "5"); }, "IQ: num to big"},
+      // A product that digit-wise arithmetic would shift out of the top silently still overflows.
+      {[&] { ten(300) *= ten(300); }, "IQ: num to big"},
+      // The partial product of a fraction digit overflows before its shift brings it back.
+      {[&] { IQ(nines.c_str()) *= IQ("0.05"); }, "IQ: num to big"},
+      {[&] { IQ(nines.c_str()) *= IQ("1"); }, ""},
+      {[&] { ten(509) /= IQ("0.01"); }, "IQ: num to big"},
+      {[] { IQ("10").pow(600); }, "IQ: num to big"},
+      {[] { IQ("5") /= IQ("0"); }, "IQ: division by zero"},
+      {[] { IQ("5").div(IQ("-0.00")); }, "IQ: division by zero"},
+      {[&] { negative.sqrt(); }, "IQ::sqrt(-cos);"},
+      {[] { Var("abc").toIQ(); }, "it's not numeric"}};
+  for (const auto& [body, message] : cases) EXPECT_EQ(thrownMessage(body), message);
+  EXPECT_EQ(dec(negative), "-4.00");
 }
 
-// Random operands of every length against the digit-per-byte model.
+TEST(IQ, ComparesWithSignedZeroAndGivesDigits) {
+  EXPECT_TRUE(IQ("-0") < IQ("0") && IQ("0") <= IQ("0") && IQ("1") != IQ("1.01") && !(IQ("-0") == IQ("0")));
+  EXPECT_TRUE(IQ("-5") < IQ("-4") && IQ("4") < IQ("5") && IQ("-4") < IQ("1") && !(IQ("-4") < IQ("-5")));
+  EXPECT_EQ(IQ(".01").digit(0) + IQ(".1").digit(1), 2);
+  for (int i = 2; i < 512; i += 37) EXPECT_EQ(IQ(("1" + std::string(i - 2, '0')).c_str()).digit(i), 1) << i;
+}
+
 std::mt19937_64 rng{20261206};
 std::string randomDigits(int most) {
   std::string s;
@@ -146,6 +97,7 @@ std::string randomDigits(int most) {
   return s + '.' + char('0' + rng() % 10) + char('0' + rng() % 10);
 }
 
+// bc gives the exact product; this gives it truncated as the rules say.
 TEST(IQAgainstDigits, MultiplicationMatchesDigitArithmetic) {
   for (int n = 0; n < 400; ++n) {
     std::string a = randomDigits(n % 4 == 0 ? 300 : 40), b = randomDigits(n % 4 == 0 ? 300 : 40);
@@ -171,17 +123,91 @@ TEST(IQAgainstDigits, SquareRootMatchesTheDigitWiseSearch) {
     const LiteralIQ target = LiteralIQ::parse(v);
     IQ r, step(v.c_str()), eps("0.01"), two(2);
     for (; eps <= step; step /= two) {
-      std::string magnitude = r.getDecF();
-      if (magnitude[0] == '-') magnitude.erase(0, 1);
-      LiteralIQ lr = LiteralIQ::parse(magnitude), square;
+      LiteralIQ lr = LiteralIQ::parse(dec(r).substr(r.minus)), square;
       ASSERT_TRUE(LiteralIQ::mul(lr, lr, square));
-      if (square.compare(target) < 0)
-        r += step;
-      else
-        r -= step;
+      r = square.compare(target) < 0 ? r + step : r - step;
     }
     EXPECT_EQ(dec(IQ(v.c_str()).sqrt()), dec(r)) << v;
   }
+}
+
+// Exactly `digits` integer digits (the first not 0), two fraction digits, either sign.
+std::string operand(std::mt19937_64& rng, int digits) {
+  std::string s = rng() % 2 ? "-" : "";
+  for (int i = 0; i < digits; ++i) s += char((i == 0 ? '1' : '0') + rng() % (i == 0 ? 9 : 10));
+  return s + '.' + char('0' + rng() % 10) + char('0' + rng() % 10);
+}
+std::string noZeroSign(const IQ& v) { return dec(v) == "-.00" ? ".00" : dec(v); }  // bc has no minus zero
+IQ magnitude(IQ v) {
+  v.minus = false;
+  return v;
+}
+size_t integerDigits(std::string bcAnswer) {
+  if (bcAnswer[0] == '-') bcAnswer.erase(0, 1);
+  return bcAnswer == "0" ? 0 : std::min(bcAnswer.find('.'), bcAnswer.size());
+}
+
+class IQAgainstBc : public TempDirTest {};
+
+// One bc process for all: each operation ('d' is div()'s whole quotient) takes a left
+// operand of every length from 0 to 510 digits. A divisor is at most as long, and for
+// every other length at most two digits long, so that quotients of every length come
+// up too. A product adds a line for its largest partial product, which must fit
+// before its shift brings it down.
+TEST_F(IQAgainstBc, EveryOperationOnEveryLengthMatchesBc) {
+  ASSERT_EQ(std::system("command -v bc >/dev/null"), 0) << "GNU bc is needed (tools/deps.sh test installs it)";
+  std::mt19937_64 rng(7);
+  struct Case {
+    std::string a, b;
+    char op;
+  };
+  std::vector<Case> cases;
+  std::string program = "scale=2\n";
+  for (char op : std::string("+-*/d"))
+    for (int length = 0; length <= 510; ++length) {
+      const bool division = op == '/' || op == 'd';
+      const int divisor = int(rng() % (length % 2 ? length + 1 : std::min(length + 1, 3)));
+      const int other = division ? divisor : int(rng() % 511);
+      Case c{operand(rng, length), operand(rng, other), op};
+      if (division && noZeroSign(IQ(c.b.c_str())) == ".00") c.b = "3.00";
+      cases.push_back(c);
+      const std::string expression = "(" + c.a + ")" + (op == 'd' ? '/' : op) + "(" + c.b + ")\n";
+      program += op == 'd' ? "scale=0\n" + expression + "scale=2\n" : expression;
+      if (op == '*') program += "(" + c.a + ")*" + std::max(c.b[c.b.size() - 2], c.b.back()) + "\n";
+    }
+  writeFile("cases.bc", program + "quit\n");
+  ASSERT_EQ(std::system("BC_LINE_LENGTH=0 bc -q cases.bc >answers.txt"), 0);
+  std::istringstream answers(readFile("answers.txt"));
+
+  int truncatedLower = 0, overflows = 0;
+  std::string answer, partial;
+  for (const Case& c : cases) {
+    ASSERT_TRUE(std::getline(answers, answer) && (c.op != '*' || std::getline(answers, partial)));
+    SCOPED_TRACE(c.a + " " + c.op + " " + c.b);
+    IQ a(c.a.c_str()), b(c.b.c_str()), got;
+    const std::string thrown = thrownMessage([&] {
+      got = c.op == '+' ? a + b : c.op == '-' ? a - b : c.op == '*' ? a * b : c.op == '/' ? a / b : a.div(b);
+    });
+    // A partial product past the top overflows even where the product would fit.
+    if (integerDigits(answer) > 510 || (c.op == '*' && integerDigits(partial) > 510)) {
+      EXPECT_EQ(thrown, "IQ: num to big");
+      ++overflows;
+      continue;
+    }
+    ASSERT_EQ(thrown, "");
+    const IQ expected(answer.c_str());
+    if (c.op == '*' && noZeroSign(got) != noZeroSign(expected)) {
+      // Partial products truncate on their own: at most 0.01 toward zero.
+      EXPECT_EQ(noZeroSign(magnitude(expected - got)), ".01");
+      EXPECT_TRUE(magnitude(got) < magnitude(expected));
+      ++truncatedLower;
+    } else {
+      EXPECT_EQ(noZeroSign(got), noZeroSign(expected));
+    }
+  }
+  EXPECT_FALSE(std::getline(answers, answer));
+  EXPECT_GT(truncatedLower, 0);  // the rules show up on random operands
+  EXPECT_GT(overflows, 0);
 }
 
 }  // namespace

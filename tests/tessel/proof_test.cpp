@@ -1,14 +1,10 @@
 // Tests of the profiler's trace.
 #include <tessel/proof.h>
 
-#include <support/tempdir.h>
-
-#include <gtest/gtest.h>
-
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
+#include "support/tempdir.h"
 
 // The trace is a process-wide singleton that creates "proof.txt" once, so each
 // case runs in a child of its own, in the test's folder. True when it exited 0.

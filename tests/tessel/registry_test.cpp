@@ -2,11 +2,7 @@
 #include <tessel/garbageCollector.h>
 #include <tessel/garbageCollectorSuper.h>
 
-#include <support/tempdir.h>
-
-#include <gtest/gtest.h>
-
-#include <string>
+#include "support/tempdir.h"
 
 std::string deleted;  // names of deleted objects, in order
 
