@@ -1,12 +1,17 @@
-# Shared by the end-to-end scripts: a working folder with a copy of data/, the
-# program started in it, checks counted, X input and screenshot measurements.
-# Sourced after setting bin and data; needs DISPLAY, xdotool and ImageMagick.
+# Shared by the end-to-end scripts, sourced after setting bin and data (needs DISPLAY,
+# xdotool and ImageMagick): a working folder with a copy of data/, the program started
+# in it, counted checks, keys and clicks, and measurements of screenshots.
+set -uo pipefail
+[ -n "${DISPLAY:-}" ] || { echo "needs an X display (tools/test.sh starts one)"; exit 1; }
 bin=$(realpath "$bin")
 data=$(realpath "$data")
 work=$(mktemp -d /tmp/giftguard-e2e-XXXXXX)
 # GIFTGUARD_E2E_KEEP=1 keeps the folder (screenshots, log) for a look afterwards.
 trap 'kill $pid 2>/dev/null; [ -n "${GIFTGUARD_E2E_KEEP:-}" ] && echo "kept $work" || rm -rf "$work"' EXIT
 source "$(dirname "${BASH_SOURCE[0]}")/../../tools/checks.sh"
+width=1024 height=768
+source "$(dirname "${BASH_SOURCE[0]}")/../../tools/field_clicks.sh"
+
 # Retries a command for up to 5 s: the program takes input a frame or more
 # after it was sent, and a busy machine makes frames slow.
 eventually() {
@@ -17,11 +22,35 @@ eventually() {
   "$@"
 }
 logged() { grep -qxF -- "$1" "$work/data/log.txt"; }
-# Fraction of the region's pixels that pass an fx test (ImageMagick), as a number 0..1.
-share() { convert "$1" -crop "$2" +repage -fx "$3" -format '%[fx:mean]' info:; }
-above() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a > b) }'; }
 key() { xdotool key --window "$window" "$@" 2>/dev/null; sleep 0.3; }
 typed() { xdotool type --window "$window" --delay 20 "$1"; sleep 0.2; }
+console() {  # runs a line in the console, opened for it and then stepped through to gone
+  key grave
+  typed "$1"
+  key Return
+  key grave
+  key grave
+}
+# A grid of clicks over both side lanes, clear of the gifts in the middle.
+sweep() {
+  clickGrid "-0.95 -0.8 -0.65 -0.5 -0.38 0.38 0.5 0.65 0.8 0.95" "0.12 0 -0.12 -0.25 -0.38 -0.5 -0.6"
+  sleep 0.2
+}
+
+# Screenshots: `shows NAME REGION FX SHARE` takes one and checks that more than SHARE
+# (0..1) of the region's pixels pass the fx test (ImageMagick).
+shot() { import -window "$window" "$work/$1.png"; }
+share() { convert "$1" -crop "$2" +repage -fx "$3" -format '%[fx:mean]' info:; }
+above() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a > b) }'; }
+shows() { shot "$1" && above "$(share "$work/$1.png" "$2" "$3")" "$4"; }
+white='r>0.8&&g>0.8&&b>0.8' red='r>0.8&&g<0.2&&b<0.2'
+differsFrom() { shot now && above "$(compare -metric AE "$work/$1.png" "$work/now.png" null: 2>&1)" 1000; }
+size() { xwininfo -id "$window" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }'; }
+menuShown() { shows menu 250x40+45+78 "$red" 0.05; }  # the selected entry is red
+fieldShown() { shows field 300x80+724+0 "$white" 0.02; }  # the score, top right
+# The result of a survival game: black but for white text in the middle; the game-over
+# screen before it is white, or a pale picture for an armoured priest's win.
+resultShown() { shows result 1024x768+0+0 'r<0.1&&g<0.1&&b<0.1' 0.7 && above "$(share "$work/result.png" 800x120+112+230 "$white")" 0.02; }
 
 # Starts the program over a fresh copy of data/, changed by $prepare if set.
 launch() {
@@ -32,7 +61,6 @@ launch() {
   (cd "$work" && exec "$bin" >"$work/out.txt" 2>"$work/err.txt") &
   pid=$!
 }
-
 # Launches the program and waits for its window.
 start() {
   launch
@@ -40,7 +68,6 @@ start() {
   [ -n "$window" ] && xdotool windowfocus --sync "$window" 2>/dev/null
   sleep 0.5
 }
-
 # Waits at most 20 s for the program to end; its exit status, or 124 when it did not end.
 ended() {
   for _ in $(seq 200); do
@@ -50,4 +77,8 @@ ended() {
   kill "$pid"
   return 124
 }
-
+endsWith() {  # what status: checks that the program ends with that status
+  ended
+  local status=$?
+  check "$1 ends with status $2 (got $status)" test "$status" = "$2"
+}

@@ -2,26 +2,20 @@
 # The real program under X: start-up log, window, main menu, console keys,
 # pause, Escape, quit, Alt+F4, full screen, and a start without a display.
 # usage: shell_e2e.sh path/to/giftguard path/to/data   (needs DISPLAY, xdotool, ImageMagick)
-set -uo pipefail
-[ -n "${DISPLAY:-}" ] || { echo "needs an X display (tools/test.sh starts one)"; exit 1; }
-bin=$1
-data=$2
+bin=$1 data=$2
 source "$(dirname "$0")/lib.sh"
 
 start
 check "the window is titled 'opengl progam'" test -n "$window"
-geometry=$(xwininfo -id "$window" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }')
-check "the client area is 1024x768 (got $geometry)" test "$geometry" = 1024x768
+check "the client area is 1024x768 (got $(size))" test "$(size)" = 1024x768
 for line in "winmain start" "module load" "module init" "winamin loop"; do
   check "start-up logs '$line'" logged "$line"
 done
 if grep -qE '^turn (on|off) vsync$' "$work/data/log.txt"; then
   check "the swap interval is logged after vsync" grep -qE '^wglGetSwapIntervalEXT\(\)=-?[0-9]+$' "$work/data/log.txt"
 fi
-
-import -window "$window" "$work/menu.png"
-check "the selected entry is red" above "$(share "$work/menu.png" 250x40+45+78 'r>0.8&&g<0.2&&b<0.2')" 0.05
-check "the other entries are white" above "$(share "$work/menu.png" 250x40+45+118 'r>0.8&&g>0.8&&b>0.8')" 0.05
+check "the selected entry is red" menuShown
+check "the other entries are white" above "$(share "$work/menu.png" 250x40+45+118 "$white")" 0.05
 
 key grave
 typed 'print e2e'
@@ -38,26 +32,17 @@ typed 'add 1 \$z'
 key Return
 check "Tab completes 'se' to 'set '" logged 'set \$z 5'
 check "the console computes" logged "6.00"
-import -window "$window" "$work/console.png"
-check "the open console covers the top half" above "$(share "$work/console.png" 1024x300+0+50 'b>0.25&&b<0.35&&r<0.15')" 0.5
+check "the open console covers the top half" shows console 1024x300+0+50 'b>0.25&&b<0.35&&r<0.15' 0.5
 key grave
 key grave
 
 key space
-import -window "$window" "$work/pause.png"
-check "Space shows PAUSE" above "$(share "$work/pause.png" 300x70+362+0 'r>0.4')" 0.02
+check "Space shows PAUSE" shows pause 300x70+362+0 'r>0.4' 0.02
 key space
-import -window "$window" "$work/running.png"
-check "Space again hides PAUSE" test "$(share "$work/running.png" 300x70+362+0 'r>0.4')" = 0
-
+check "Space again hides PAUSE" test "$(shot running && share "$work/running.png" 300x70+362+0 'r>0.4')" = 0
 key Escape
-
-key grave
-typed 'quit'
-key Return
-ended
-status=$?
-check "quit ends with exit code 0 (got $status)" test "$status" = 0
+console quit
+endsWith "quit" 0
 check "'exit' is the last log line" test "$(tail -n 1 "$work/data/log.txt")" = exit
 check "the trace opens WinMain and the context" grep -qxF '=> WinMain => EnableOpenGL ' "$work/proof.txt"
 check "Escape asked for the main menu" grep -qxF '=> WinMain => WndProc => ModMainMenu::I() ' "$work/proof.txt"
@@ -65,25 +50,23 @@ check "the trace ends back in WinMain" test "$(grep -v '^$' "$work/proof.txt" | 
 
 start
 key alt+F4
-ended
-status=$?
-check "Alt+F4 closes the window with exit code 0 (got $status)" test "$status" = 0
+endsWith "Alt+F4 closes the window and" 0
 
 # Full screen at the screen's own size starts; at a size no display mode offers
 # it is the box "cannot set fullscreen" titled "error", exit code 0, and neither
 # a window nor a frame: no fall-back to a window.
 fullAt() {
-  printf 'fast %s full\n' "$size" >"$work/data/conf.txt"
+  printf 'fast %s full\n' "$fullSize" >"$work/data/conf.txt"
   printf 'fullscreen 1\n' >"$work/data/defvar.txt"
 }
 screen=$(xdpyinfo | awk '/dimensions:/ { print $2 }')
-size=${screen/x/ } prepare=fullAt start
+fullSize=${screen/x/ } prepare=fullAt start
 check "full screen at the screen's size starts" test -n "$window"
-check "and fills the screen, $screen" test "$(xwininfo -id "$window" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }')" = "$screen"
+check "and fills the screen, $screen" test "$(size)" = "$screen"
 key alt+F4
 ended
 
-size="999 555" prepare=fullAt launch
+fullSize="999 555" prepare=fullAt launch
 # SDL shows its box where the X server has the fonts for it (Xvfb alone has
 # not); Return closes it.
 for _ in $(seq 100); do
@@ -92,9 +75,7 @@ for _ in $(seq 100); do
   [ -z "$box" ] || xdotool key --window "$box" Return 2>/dev/null
   sleep 0.1
 done
-ended
-status=$?
-check "full screen without a 999x555 mode ends with exit code 0 (got $status)" test "$status" = 0
+endsWith "full screen without a 999x555 mode" 0
 check "and says 'cannot set fullscreen' under the title 'error'" grep -qxF "error: cannot set fullscreen" "$work/err.txt"
 check "before any module or frame" test -z "$(grep -xE 'module load|winamin loop' "$work/data/log.txt")"
 
@@ -103,5 +84,4 @@ status=$?
 check "without a display the exit code is not 0" test "$status" != 0
 check "without a display one line says why" test "$(grep -c . "$work/err.txt")" = 1
 pid=
-
 finish

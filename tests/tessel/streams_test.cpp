@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <csignal>
 #include <cstring>
 #include <random>
 #include <thread>
@@ -255,22 +256,12 @@ TEST(InHttp, SendsTheRequestAndSkipsTheHeader) {
 class PythonHttp : public TempDirTest {};
 
 TEST_F(PythonHttp, ServesTheFileByteForByte) {
-  // The server reports its port, serves two requests (or waits 20 s) and exits.
-  FILE* server = popen(("exec python3 -c '"
-                        "import functools, http.server, sys\n"
-                        "h = functools.partial(http.server.SimpleHTTPRequestHandler, directory=sys.argv[1])\n"
-                        "s = http.server.HTTPServer((\"127.0.0.1\", 0), h)\n"
-                        "s.timeout = 20\n"
-                        "print(s.server_address[1], flush=True)\n"
-                        "for _ in range(2): s.handle_request()\n"
-                        "' " +
-                        dir.string() + " 2>/dev/null")
-                           .c_str(),
-                       "r");
-  ASSERT_NE(server, nullptr);
-  char line[16] = {};
-  ASSERT_NE(fgets(line, sizeof line, server), nullptr) << "http.server did not start";
-  const std::string host = "127.0.0.1:" + std::to_string(std::atoi(line));
+  // The shell's process id is the server's after exec; the server names its port.
+  FILE* server = popen(
+      ("echo $$; exec python3 -u -m http.server --bind 127.0.0.1 -d " + dir.string() + " 0 2>/dev/null").c_str(), "r");
+  int pid = 0, port = 0;
+  ASSERT_EQ(fscanf(server, "%d Serving HTTP on 127.0.0.1 port %d", &pid, &port), 2) << "http.server did not start";
+  const std::string host = "127.0.0.1:" + std::to_string(port);
   // http.server maps a request target written in full onto folders named after its parts.
   const std::string content = randomBytes(300000, 3) + "\r\n\r\n";
   for (std::filesystem::path folder : {dir / "http:" / host, dir / host}) {
@@ -282,5 +273,6 @@ TEST_F(PythonHttp, ServesTheFileByteForByte) {
     const std::string got = readToEnd(http);
     EXPECT_TRUE(got == content) << address << ": " << got.size() << " bytes";
   }
+  kill(pid, SIGTERM);
   pclose(server);
 }
