@@ -11,8 +11,7 @@ gameOverShown() { shows gameover 1024x200+0+500 'r>0.9&&g>0.9&&b>0.9' 0.9; }
 # sweeps stop at the first kill: later, a runner that took a gift drops it in the
 # lanes where it falls, and the next sweep's click on it would lose the game.
 start
-key Return
-sleep 2.3
+survival
 for _ in $(seq 8); do
   sweep
   logged "Enemy killed" && break
@@ -29,8 +28,7 @@ check "the result screen is dark with white text" eventually resultShown
 key Return
 # Keys sent in the frame that changes the screen would still reach the old one.
 check "the name prompt follows the result" eventually differsFrom result
-typed 'e2e!'
-key Return
+entered 'e2e!'
 saved() { eventually grep -q "$1" "$work/data/toplist.dat" || { echo "data/toplist.dat holds:"; cat "$work/data/toplist.dat"; false; }; }
 check "the name and the score are saved" saved '65 32 65 31'
 check "the top list follows the prompt" shows toplist 400x70+312+20 "$white" 0.05
@@ -39,25 +37,20 @@ check "Escape leaves the top list for the menu" menuShown
 
 # The top list from the menu, saved with S.
 rm -f "$work/data/toplist.dat"
-key Down
-key Return
-key shift+s
+key Down Return shift+s
 check "S on the top list saves it" eventually test -s "$work/data/toplist.dat"
 key Escape
 
 # Survival lost at once: game over, the result, Enter back to the menu.
 key Up
-key Return
-sleep 2.3
+survival
 clickAt 0.15 0
 eventually gameOverShown && eventually resultShown
 key Return
 check "a total of 0 goes straight back to the menu" menuShown
 
 # The arcade's first story page scrolls up.
-key Down
-key Down
-key Return
+key Down Down Return
 sleep 2.5
 shot story1
 sleep 1.5
@@ -67,15 +60,11 @@ check "the story page scrolls (changed pixels: $moved)" above "$moved" 1000
 check "the story is drawn over the background" above "$(share "$work/story2.png" 1024x768+0+0 'b>0.15')" 0.3
 
 # Escape from a running game.
-key Escape
-key Up
-key Up
-key Return
+key Escape Up Up Return
 sleep 3
 key Escape
 check "Escape leaves a running game for the menu" menuShown
-key alt+F4
-ended
+closed
 
 # A damaged top list and a "fullscreen" that is not a number at start-up:
 # logged, the list kept aside, and the game starts in its window.
@@ -89,14 +78,12 @@ check "the damage is logged" grep -q '^can not read data/toplist.dat' "$work/dat
 check "the damaged list is kept aside" test -s "$work/data/toplist.dat.bad"
 check "a fullscreen that is not a number is logged" logged "fullscreen ignored: not numeric"
 check "and the window stays a window" test "$(size)" = 1024x768
-key alt+F4
-ended
+closed
 
 # Without default variables the game starts all the same.
 nodefaults() { rm -f "$work/data/defvar.txt"; }
 prepare=nodefaults start
 check "the game starts without data/defvar.txt" test -n "$window"
 check "the missing defaults are logged" logged "Var::loadGlobal can not read file"
-key alt+F4
-ended
+closed
 finish

@@ -22,15 +22,18 @@ eventually() {
   "$@"
 }
 logged() { grep -qxF -- "$1" "$work/data/log.txt"; }
-key() { xdotool key --window "$window" "$@" 2>/dev/null; sleep 0.3; }
-typed() { xdotool type --window "$window" --delay 20 "$1"; sleep 0.2; }
-console() {  # runs a line in the console, opened for it and then stepped through to gone
-  key grave
-  typed "$1"
-  key Return
-  key grave
-  key grave
+key() {  # key KEY...: one at a time, with time for a frame or two after each
+  for k; do
+    xdotool key --window "$window" "$k" 2>/dev/null
+    sleep 0.3
+  done
 }
+typed() { xdotool type --window "$window" --delay 20 "$1"; sleep 0.2; }
+entered() { typed "$1" && key Return; }
+console() { key grave && entered "$1" && key grave grave; }  # the console opened for a line, then gone
+# Return on the menu's first entry, then the field; a busy machine may take a while.
+survival() { key Return && sleep 2 && eventually fieldShown; }
+closed() { key alt+F4 && ended; }
 # A grid of clicks over both side lanes, clear of the gifts in the middle.
 sweep() {
   clickGrid "-0.95 -0.8 -0.65 -0.5 -0.38 0.38 0.5 0.65 0.8 0.95" "0.12 0 -0.12 -0.25 -0.38 -0.5 -0.6"

@@ -18,23 +18,18 @@ check "the selected entry is red" menuShown
 check "the other entries are white" above "$(share "$work/menu.png" 250x40+45+118 "$white")" 0.05
 
 key grave
-typed 'print e2e'
-key Return
+entered 'print e2e'
 check "Enter runs the line" logged "e2e "
-key Up
-key Return
+key Up Return
 check "Up recalls the line" test "$(grep -cxF 'e2e ' "$work/data/log.txt")" = 2
 typed 'se'
 key Tab
-typed '\$z 5'
-key Return
-typed 'add 1 \$z'
-key Return
+entered '\$z 5'
+entered 'add 1 \$z'
 check "Tab completes 'se' to 'set '" logged 'set \$z 5'
 check "the console computes" logged "6.00"
 check "the open console covers the top half" shows console 1024x300+0+50 'b>0.25&&b<0.35&&r<0.15' 0.5
-key grave
-key grave
+key grave grave
 
 key space
 check "Space shows PAUSE" shows pause 300x70+362+0 'r>0.4' 0.02
@@ -63,8 +58,7 @@ screen=$(xdpyinfo | awk '/dimensions:/ { print $2 }')
 fullSize=${screen/x/ } prepare=fullAt start
 check "full screen at the screen's size starts" test -n "$window"
 check "and fills the screen, $screen" test "$(size)" = "$screen"
-key alt+F4
-ended
+closed
 
 fullSize="999 555" prepare=fullAt launch
 # SDL shows its box where the X server has the fonts for it (Xvfb alone has

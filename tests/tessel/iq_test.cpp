@@ -19,38 +19,38 @@ IQ power(const char* base, unsigned exponent) {
 }
 
 // What bc has not: the minus zero, partial products truncated on their own, the
-// halving search for roots, powers, text that is not a plain number.
+// halving search for roots, powers, text that is not a plain number. Parsing
+// truncates; the last point counts, and other characters hold no place. -1 to a
+// power settles into a sign flip, odd powers staying negative; -0.5 reaches zero.
 TEST(IQ, RulesByExample) {
   IQ self("1.5");
   self.setMult(self, IQ("2"));  // the target may be an operand
-  const std::pair<IQ, const char*> cases[] = {
-      {IQ("0.005"), ".00"},
-      {IQ("12.345"), "12.34"},
-      {IQ("-0.5"), "-.50"},
-      {IQ("007"), "7.00"},
-      {IQ(""), ".00"},
-      {IQ(nullptr), ".00"},
-      {IQ(" 1 2 "), "12.00"},
-      {IQ("1.2.3"), "12.30"},  // the last point counts; other characters hold no place
-      {IQ(-2147483647 - 1), "-2147483648.00"},
-      {IQ((unsigned char)255), "255.00"},
-      {IQ((char)-128), "-128.00"},
-      {IQ(0), ".00"},
-      {Var(" 12.5").toIQ(), "12.50"},
-      {IQ("-2") - IQ("-2"), "-.00"},
-      {IQ("-3") + IQ("3"), "-.00"},
-      {IQ("3") + IQ("-3"), ".00"},
-      {IQ("3") - IQ("3"), ".00"},
-      {IQ("0") * IQ("-3"), "-.00"},
-      {IQ("0.15") * IQ("0.15"), ".01"},
-      {self, "3.00"},
-      // -1 settles into a sign flip, odd powers staying negative; -0.5 reaches zero with its sign flipping.
-      {power("1.5", 3), "3.37"},
-      {power("7", 0), "1.00"},
-      {power("-1", 4000000001u), "-1.00"},
-      {power("-0.5", 4000000000u), ".00"},
-      {IQ("16").sqrt(), "3.97"},
-      {IQ("0").sqrt(), ".00"}};
+  const std::pair<IQ, const char*> cases[] = {{IQ("0.005"), ".00"},
+                                              {IQ("12.345"), "12.34"},
+                                              {IQ("-0.5"), "-.50"},
+                                              {IQ("007"), "7.00"},
+                                              {IQ(""), ".00"},
+                                              {IQ(nullptr), ".00"},
+                                              {IQ(" 1 2 "), "12.00"},
+                                              {IQ("1.2.3"), "12.30"},
+                                              {IQ(-2147483647 - 1), "-2147483648.00"},
+                                              {IQ((unsigned char)255), "255.00"},
+                                              {IQ((char)-128), "-128.00"},
+                                              {IQ(0), ".00"},
+                                              {Var(" 12.5").toIQ(), "12.50"},
+                                              {IQ("-2") - IQ("-2"), "-.00"},
+                                              {IQ("-3") + IQ("3"), "-.00"},
+                                              {IQ("3") + IQ("-3"), ".00"},
+                                              {IQ("3") - IQ("3"), ".00"},
+                                              {IQ("0") * IQ("-3"), "-.00"},
+                                              {IQ("0.15") * IQ("0.15"), ".01"},
+                                              {self, "3.00"},
+                                              {power("1.5", 3), "3.37"},
+                                              {power("7", 0), "1.00"},
+                                              {power("-1", 4000000001u), "-1.00"},
+                                              {power("-0.5", 4000000000u), ".00"},
+                                              {IQ("16").sqrt(), "3.97"},
+                                              {IQ("0").sqrt(), ".00"}};
   for (const auto& [value, text] : cases) EXPECT_EQ(dec(value), text);
   // More than 510 integer digits: the most significant ones are dropped.
   EXPECT_EQ(dec(("4" + std::string(510, '1') + ".99").c_str()), std::string(510, '1') + ".99");
