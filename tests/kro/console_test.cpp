@@ -1,12 +1,14 @@
-// Tests of the console: its interpreter, log and keys.
+// Tests of the console: its log, interpreter, keys, built-in commands and scripts.
 #include <kro/cfr.h>
 #include <kro/functor.h>
-#include <kro/keys.h>
 #include <kro/kro.h>
 #include <kro/loglog.h>
+#include <kro/mod.h>
+#include <kro/script.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -14,24 +16,50 @@
 
 namespace {
 
-std::vector<std::string> probed;
+// A command line, what it adds to the log, or the one error it gives instead.
+struct Step {
+  Step(std::string line, Lines logs, std::string error = "") : line(line), logs(logs), error(error) {}
+  std::string line;
+  Lines logs;
+  std::string error;
+};
+
+Lines probed;
 void probe(int argc, const char** argv) { probed.assign(argv + 1, argv + argc); }
 
-class Exec : public ConsoleTest {
+class Console : public ConsoleTest {
 protected:
   void SetUp() override {
     ConsoleTest::SetUp();
     static bool registered = false;
     if (!registered) console->addFun(new FunctorStaticIC("probe", probe));
     registered = true;
-    probed.clear();
   }
-  std::vector<std::string> args(const std::string& line) {
+  Lines run(const std::string& line) {
+    const size_t before = logged().size();
     console->exec(line.c_str());
-    return probed;
+    Lines all = logged();
+    return Lines(all.begin() + before, all.end());
   }
-  using Args = std::vector<std::string>;
+  void expectRuns(const std::vector<Step>& runs) {
+    for (const Step& r : runs)
+      EXPECT_EQ(run(r.line), !r.error.empty() ? Lines{"error during exec '" + r.line + "': " + r.error} : r.logs)
+          << r.line;
+  }
+  void openConsole() {
+    while (console->getMode() != 'A') console->keydown(vk::GRAVE);
+    for (int i = 0; i < 256; ++i) console->keydown(vk::BACKSPACE);
+  }
+  void type(const std::string& text, bool enter = false) {
+    for (char c : text) console->keydownTrans(static_cast<unsigned char>(c));
+    if (enter) console->keydown(vk::RETURN);
+  }
 };
+using LogFile = Console;
+using Exec = Console;
+using Keys = Console;
+using Commands = Console;
+using Scripts = Console;
 
 TEST(Log, KeepsNineteenLinesThenMarksTheOverflow) {
   Loglog log;
@@ -46,12 +74,9 @@ TEST(Log, KeepsNineteenLinesThenMarksTheOverflow) {
 
   Loglog quiet;  // a level-0 message in record 18 does not count as one
   quiet.echo("", 0);
-  for (int i = 0; i < 18; ++i) quiet.echo("x", 2);
-  quiet.echo("y", 2);
+  for (int i = 0; i < 19; ++i) quiet.echo("x", 2);
   EXPECT_STREQ(quiet.lineText(19), "");
 }
-
-class LogFile : public TempDirTest {};
 
 TEST_F(LogFile, LongMessagesAreCutOnScreenOnly) {
   Loglog log;
@@ -76,49 +101,45 @@ TEST_F(LogFile, WithoutTheFileTheLogGoesOn) {
   EXPECT_EQ(err.find('\n'), err.size() - 1);  // said once
 }
 
-TEST_F(Exec, QuotesProtectSpacesAndSeparateWords) {
-  EXPECT_EQ(args("probe \"a  b\" c"), (Args{"a  b", "c"}));
-  EXPECT_EQ(args("probe ab\"cd ef\"gh"), (Args{"ab", "cd ef", "gh"}));
-  EXPECT_EQ(args("probe \\\"x\\\""), (Args{"\\\"x\\\""}));
-  EXPECT_EQ(args("probe \"open to the end"), (Args{"open to the end"}));
-  EXPECT_EQ(args("  probe\ta\t\tb"), (Args{"a", "b"}));
-}
-
-TEST_F(Exec, DollarWordsTakeVariablesAndBackslashesEscape) {
+TEST_F(Exec, QuotesVariablesAndBackslashesMakeTheWords) {
   Var::get("v") = std::string("hello world");
-  EXPECT_EQ(args("probe $v x$v \\$v \\\\y \\z"), (Args{"hello world", "x$v", "$v", "\\y", "\\z"}));
   Var::get("w") = std::string("\\$v");  // the backslash rule applies to the substituted text too
-  EXPECT_EQ(args("probe $w"), (Args{"$v"}));
-  // A variable made by substitution must not invalidate the words already read.
-  EXPECT_EQ(args("probe $v $fresh1 $fresh2 $v"), (Args{"hello world", "", "", "hello world"}));
+  const std::pair<const char*, Lines> rows[] = {
+      {"probe \"a  b\" c", {"a  b", "c"}},
+      {"probe ab\"cd ef\"gh", {"ab", "cd ef", "gh"}},
+      {"probe \\\"x\\\"", {"\\\"x\\\""}},
+      {"probe \"open to the end", {"open to the end"}},
+      {"  probe\ta\t\tb", {"a", "b"}},
+      {"probe $v x$v \\$v \\\\y \\z", {"hello world", "x$v", "$v", "\\y", "\\z"}},
+      {"probe $w", {"$v"}},
+      // A variable made by substitution must not invalidate the words already read.
+      {"probe $v $fresh1 $fresh2 $v", {"hello world", "", "", "hello world"}},
+  };
+  for (const auto& row : rows) {
+    console->exec(row.first);
+    EXPECT_EQ(probed, row.second) << row.first;
+  }
 }
 
 TEST_F(Exec, EmptyLinesAndUnknownCommands) {
   EXPECT_EQ(console->exec("    "), 0);
   EXPECT_TRUE(logged().empty());
-  console->exec("\t");
-  console->exec("\"\"");
-  EXPECT_EQ(logged(), (std::vector<std::string>{"", ""}));
+  expectRuns({{"\t", {""}}, {"\"\"", {""}}});
   EXPECT_EQ(recent(1)[0].first, 4);
-
   EXPECT_EQ(console->exec("  nosuch 1"), 0);
   EXPECT_EQ(logged().back(), "error during exec 'nosuch 1': unknow function \"nosuch\"");
   EXPECT_EQ(recent(1)[0].first, 3);
-  console->exec("$v");
-  EXPECT_EQ(logged().back(), "error during exec '$v': unknow function \"$v\"");
+  expectRuns({{"$v", {}, "unknow function \"$v\""}});
   EXPECT_EQ(console->exec("bc 1 < 2"), 1);
   EXPECT_EQ(console->exec("print x"), 0);
 }
 
 TEST_F(Exec, LinesOfAnyLengthAreSafe) {
   const std::string name(100000, 'n');
-  console->exec((name + " %s%s%n").c_str());
-  EXPECT_EQ(logged().back(), "error during exec '" + name + " %s%s%n': unknow function \"" + name + "\"");
+  expectRuns({{name + " %s%s%n", {}, "unknow function \"" + name + "\""}});
   EXPECT_EQ(std::string(console->lineText(0)).size(), 254u);
-  console->exec(("bc 1 " + name + " 2").c_str());
-  EXPECT_NE(logged().back().find("bc operator must be a single character"), std::string::npos);
-  console->exec("bc 1 % 2");
-  EXPECT_EQ(logged().back(), "error during exec 'bc 1 % 2': bc unknow operator %");
+  expectRuns({{"bc 1 " + name + " 2", {}, "bc operator must be a single character"},
+              {"bc 1 % 2", {"n1=1", "op=37", "n2=2", "error during exec 'bc 1 % 2': bc unknow operator %"}}});
 }
 
 // Functors whose destruction can be seen.
@@ -134,16 +155,13 @@ TEST_F(Exec, RegisteringANameAgainReplacesInPlace) {
   console->addFun(new Counted("twice"));
   console->addFun(new Counted("twice"));
   EXPECT_EQ(Counted::alive, 1);
-  EXPECT_EQ(logged(), (std::vector<std::string>{"doubled function name's"}));
+  EXPECT_EQ(logged(), Lines{"doubled function name's"});
   EXPECT_EQ(console->commandCount(), before + 1);
 }
 
 int fromInts(int, const char**) { return 7; }
 int seenVar1 = 0;
-int takeOne(Var v) {
-  seenVar1 = v.toInt();
-  return 5;
-}
+int takeOne(Var v) { return seenVar1 = v.toInt(), 5; }
 int takeTwo(Var, Var) { return 1; }
 int voidCalls = 0;
 void countVoid() { ++voidCalls; }
@@ -158,14 +176,13 @@ TEST_F(Exec, FunctorKindsCheckTheirArguments) {
   EXPECT_EQ(thrownMessage([&] { FunctorVar1("f", takeOne).run(3, argv); }), "use exacly 1 argument");
   EXPECT_EQ(seenVar1, 0);
   EXPECT_EQ(thrownMessage([&] { FunctorVar2("f", takeTwo).run(2, argv); }), "use exacly 2 argument");
-
   FunctorStaticVoid v("v", countVoid);
   v.run(1, argv);
   EXPECT_TRUE(logged().empty());
   v.run(0, nullptr);
   v.run(3, argv);
   EXPECT_EQ(voidCalls, 3);
-  EXPECT_EQ(logged(), (std::vector<std::string>(2, "warning: arguments of function are ignored")));
+  EXPECT_EQ(logged(), Lines(2, "warning: arguments of function are ignored"));
   EXPECT_STREQ(FunctorStaticIC(std::string(300, 'n').c_str(), probe).getName(), std::string(255, 'n').c_str());
 }
 
@@ -173,11 +190,9 @@ TEST_F(Exec, DebugLinesGoToTheLogAtLevelTwo) {
   debug("x=", 4294967295u);
   debug("f=", 1.5f);
   debug("n=", -3);
-  EXPECT_EQ(logged(), (std::vector<std::string>{"x=-1", "f=1.50", "n=-3"}));
+  EXPECT_EQ(logged(), (Lines{"x=-1", "f=1.50", "n=-3"}));
   EXPECT_EQ(recent(1)[0].first, 2);
 }
-
-class Keys : public ConsoleTest {};
 
 TEST_F(Keys, ToggleCyclesModesAndHiddenConsoleTakesNothing) {
   while (console->getMode() != 'C') console->keydown(vk::GRAVE);
@@ -205,23 +220,17 @@ TEST_F(Keys, TypingKeepsTheAllowedCharactersUpTo255) {
 
 TEST_F(Keys, EnterRunsTheLineAndUpWalksTheHistory) {
   openConsole();
-  for (int i = 0; i < 13; ++i) {
-    type("print " + std::to_string(i));
-    console->keydown(vk::RETURN);
-  }
-  for (const char* line : {"print a", "print b", "print c"}) {
-    type(line);
-    console->keydown(vk::RETURN);
-  }
+  for (int i = 0; i < 13; ++i) type("print " + std::to_string(i), true);
+  for (const char* line : {"print a", "print b", "print c"}) type(line, true);
   EXPECT_STREQ(console->getInput(), "");
-  EXPECT_EQ(recent(2), (std::vector<std::pair<int, std::string>>{{4, "print c"}, {5, "c "}}));
+  EXPECT_EQ(recent(2), (Levels{{4, "print c"}, {5, "c "}}));
   console->keydown(vk::RETURN);  // an empty line: logged, not stored, and the walk starts over
-  EXPECT_EQ(recent(1)[0], (std::pair<int, std::string>{4, ""}));
-  std::vector<std::string> walked;
+  EXPECT_EQ(recent(1), (Levels{{4, ""}}));
+  Lines walked;
   for (int i = 0; i < 18; ++i) walked.push_back((console->keydown(vk::UP), console->getInput()));
   EXPECT_EQ(walked[0] + walked[2], "print cprint a");
   // past the oldest entry the line stays
-  EXPECT_EQ(std::vector<std::string>(walked.begin() + 15, walked.end()), std::vector<std::string>(3, "print 0"));
+  EXPECT_EQ(Lines(walked.begin() + 15, walked.end()), Lines(3, "print 0"));
 }
 
 TEST_F(Keys, TabCompletesOneNameOrListsSeveral) {
@@ -236,7 +245,158 @@ TEST_F(Keys, TabCompletesOneNameOrListsSeveral) {
   type("e");
   console->keydown(vk::TAB);
   EXPECT_STREQ(console->getInput(), "e");
-  EXPECT_EQ(recent(3), (std::vector<std::pair<int, std::string>>{{4, "e"}, {5, "echo"}, {5, "end"}}));
+  EXPECT_EQ(recent(3), (Levels{{4, "e"}, {5, "echo"}, {5, "end"}}));
+}
+
+TEST_F(Commands, PrintHelpAndQuit) {
+  expectRuns({{"print", {""}}, {"echo a  b", {"a b "}}});
+  EXPECT_EQ(recent(1)[0].first, 5);
+  Lines help = run("help");
+  help.resize(20);
+  EXPECT_EQ(help, (Lines{"help", "print", "echo", "quit", "for", "if",  "set", "mov", "add",  "sub",
+                         "mul",  "run",   "stop", "STOP", "end", "END", "jmp", "JMP", "goto", "bc"}));
+  EXPECT_FALSE(Mod::quitRequested());
+  expectRuns({{"quit now", {"warning: arguments of function are ignored"}}});
+  EXPECT_TRUE(Mod::quitRequested());
+}
+
+TEST_F(Commands, ForCountsBelowTheBound) {
+  Var::get("blank");
+  expectRuns({
+      {"for i from 1 to 4 do print x$i", {"x1 ", "x2 ", "x3 "}},
+      {"for i to 3 do print \\$i", {"0 ", "1 ", "2 "}},
+      {"for i = 1 to 3 step 2 from 1 from -1 do print \\$i", {"-1 ", "1 "}},
+      {"for i to 2 to x do print a", {"a ", "a "}},  // a value that is no number keeps the last
+      {"for i do print a", {}},
+      {"for i from 3 to 0 step 0 do print a", {}},
+      {"for i to", {}, "pleas enter some cmd"},
+      {"for ab to 3 do print a", {}, "item strlen must be 1"},
+      {"for $blank to 3 do print a", {}, "item strlen must be 1"},  // a variable that gave nothing
+      {"for i", {}, "pleas give unless 3 args"},
+      // A step that never reaches the bound is refused before anything runs.
+      {"for i to 3 step 0 do print a", {}, "for step must be above 0 to reach the bound"},
+      {"for i from 2147483646 to 2147483647 step 2147483647 do print \\$i", {"2147483646 "}},
+  });
+}
+
+// bc compares whole numbers, a text counting as 0.
+TEST_F(Commands, IfRunsItsCommandWhenBcIsTrue) {
+  expectRuns({
+      {"if bc 1 < 2 then print yes", {"n1=1", "op=60", "n2=2", "yes "}},
+      {"if bc 2 < 1 then print yes", {"n1=2", "op=60", "n2=1"}},
+      {"if bc 3 > 2 then print 1", {"n1=3", "op=62", "n2=2", "1 "}},
+      {"if bc 2 = 2.9 then print 2", {"n1=2", "op=61", "n2=2", "2 "}},
+      {"if bc x < 1 then print 3", {"n1=0", "op=60", "n2=1", "3 "}},
+      {"if bc -5 > -6 then print 4", {"n1=-5", "op=62", "n2=-6", "4 "}},
+      {"if print a then print b", {"a "}},
+      {"if bc 1 = 1", {}, "wrong use of if"},
+      {"if bc 1 = 1 then", {}, "wrong use of if"},
+      {"if nosuch then print b", {"error during exec 'nosuch ': unknow function \"nosuch\""}},
+      {"bc 1 <", {}, "bc needs exactly 3 arguments: number operator number"},
+  });
+}
+
+TEST_F(Commands, VariablesTakeTextAndDecimalArithmetic) {
+  Var::get("ptr") = std::string("$y");
+  Var::get("s") = std::string("abc");
+  Var::get("big") = std::string(510, '9');
+  expectRuns({
+      {"set \\$x 5", {"Var::get() creating new name", "x"}},
+      {"add 3 \\$x", {"8.00"}},
+      {"sub 10 \\$x", {"-2.00"}},
+      {"mul 2 \\$x", {"-4.00"}},
+      {"print $x", {"-4.00 "}},
+      {"set $ptr 7", {"Var::get() creating new name", "y"}},
+      {"print $y", {"7 "}},
+      {"set x 5", {}, "name must start form $"},
+      {"set \\$x", {}, "use exacly 2 argument"},
+      {"add 1 \\$s", {}, "Var after arg2 must be numeric"},
+      {"add q \\$s", {}, "arg1 must be numeric"},
+      {"mul 1 s", {}, "arg2 must be Var"},
+      {"add 1 \\$big", {}, "IQ: num to big"},
+      {"print $big", {std::string(510, '9') + " "}},  // unchanged after the failure
+  });
+}
+
+TEST_F(Commands, MovCopiesEvenWhenItCreatesVariables) {
+  Var::get("a1") = std::string("text of a1");
+  for (int i = 0; i < 40; ++i) {  // every new target may move the map
+    const std::string target = "moved" + std::to_string(i);
+    run("mov \\$a1 \\$" + target);
+    EXPECT_EQ(Var::get(target.c_str()).toString(), "text of a1");
+  }
+  expectRuns({
+      {"mov \\$missingA \\$missingB",
+       {"Var::get() creating new name", "missingA", "Var::get() creating new name", "missingB"}},
+      {"mov a \\$b", {}, "arg1 must be variable"},
+      {"mov \\$a b", {}, "arg2 must be variable"},
+  });
+  for (int i = 0; i < 40; ++i) run("add 1 \\$fresh" + std::to_string(i));  // creates, then fails cleanly
+}
+
+TEST_F(Commands, ScriptCommandsRefuseToRunOutsideAScript) {
+  expectRuns({{"stop", {}, "stop work only in script's"},
+              {"goto 3", {}, "goto work only in script's"},
+              {"JMP 1", {}, "JMP work only in script's"},
+              {"run data/none.kro", {}}});
+}
+
+TEST_F(Scripts, LinesRunInOrderAndAreLoggedFirst) {
+  writeFile("data/a.kro", "print a\nprint b\nprint c");
+  expectRuns({{"run data/a.kro", {"print a", "a ", "print b", "b ", "print c", "c "}},
+              {"run data", {}}});  // a folder is no script: nothing runs, nothing is said
+  EXPECT_EQ(recent(2), (Levels{{1, "print c"}, {5, "c "}}));
+  // A carriage return before a line feed ends the line with it; a lone one stays.
+  writeFile("data/b.kro", "print long line\r\nx\n\r\n\r");
+  Script b("data/b.kro");
+  Lines lines;
+  for (unsigned i = 1; i <= b.lineCount(); ++i) lines.push_back(b.lineText(i));
+  EXPECT_EQ(lines, (Lines{"print long line", "x", "", "\r"}));
+  EXPECT_EQ(Script("data/none.kro").lineCount(), 0u);
+}
+
+TEST_F(Scripts, JumpsAndStopsEndTheScriptWhereTheySay) {
+  const std::pair<const char*, Lines> rows[] = {
+      {"print 1\nstop\nprint 3", {"1 "}},
+      {"print 1\ngoto 0\nprint 3", {"1 "}},
+      {"print 3\ngoto 99\nprint 5", {"3 "}},
+      {"jmp 2147483647\nprint 5", {}},
+      {"set \\$k 0\nadd 1 \\$k\nif bc $k < 5 then goto 2\nprint $k", {"5.00 "}},
+      // jmp -1 repeats the line before; the third pass stops from within a loop, twice.
+      {"set \\$k 0\nadd 1 \\$k\nif bc $k > 2 then for i to 2 do stop\njmp -2\nprint 9", {}},
+  };
+  for (const auto& row : rows) {
+    writeFile("data/s.kro", row.first);
+    Lines printed;
+    for (const std::string& line : run("run data/s.kro"))
+      if (line.size() > 1 && line.back() == ' ') printed.push_back(line);
+    EXPECT_EQ(printed, row.second) << row.first;
+    EXPECT_EQ(console->currentScript(), nullptr);
+  }
+  EXPECT_EQ(Var::get("k").toString(), "3.00");
+}
+
+TEST_F(Scripts, ScriptsRunScriptsAndStopOnlyTheInnerOne) {
+  writeFile("data/inner.kro", "print in\r\nstop\r\nprint not\r\n");  // saved on Windows
+  writeFile("data/outer.kro", "run data/inner.kro\nprint out");
+  console->runScirptFile("data/outer.kro");
+  EXPECT_EQ(logged(), (Lines{"run data/inner.kro", "print in", "in ", "stop", "print out", "out "}));
+  EXPECT_EQ(console->currentScript(), nullptr);
+}
+
+TEST_F(Scripts, ASelfRunningScriptEndsWithAnErrorNotACrash) {
+  writeFile("data/self.kro", "print deeper\nrun data/self.kro\nprint back");
+  const Lines log = run("run data/self.kro");
+  auto count = [&log](const std::string& line) { return std::count(log.begin(), log.end(), line); };
+  EXPECT_EQ(count("deeper "), Cfr::MAX_SCRIPT_DEPTH);
+  EXPECT_EQ(count("back "), Cfr::MAX_SCRIPT_DEPTH);
+  EXPECT_EQ(count("error during exec 'run data/self.kro': scripts nested too deep"), 1);
+  EXPECT_EQ(console->currentScript(), nullptr);
+  // Commands nested within one line stop too.
+  std::string nested;
+  for (int i = 0; i < 500; ++i) nested += "if bc 1 = 1 then ";
+  console->exec((nested + "print deep").c_str());
+  EXPECT_NE(logged().back().find("commands nested too deep"), std::string::npos);
 }
 
 }  // namespace
