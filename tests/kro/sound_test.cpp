@@ -8,10 +8,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <iterator>
 #include <thread>
 
 #include "kro/console_support.h"
@@ -20,90 +22,82 @@ namespace {
 
 struct Recorder : SoundSink {
   std::vector<float> gains;
-  std::vector<std::pair<std::string, float>> music_;
+  std::vector<std::pair<std::string, float>> tunes;
   void play(const char*, float gain) override { gains.push_back(gain); }
-  void music(const std::string& name, float gain) override { music_.emplace_back(name, gain); }
+  void music(const std::string& name, float gain) override { tunes.emplace_back(name, gain); }
 };
 
 class Sound : public ConsoleTest {
 protected:
-  // The log's lines that begin with prefix, from line `from` on.
-  std::vector<std::string> loggedFrom(size_t from, const std::string& prefix) {
-    std::vector<std::string> lines, all = logged();
-    for (size_t i = from; i < all.size(); ++i)
-      if (all[i].compare(0, prefix.size(), prefix) == 0) lines.push_back(all[i]);
+  // The lines logged from line `from` on that begin with `prefix`.
+  Lines loggedFrom(size_t from, const std::string& prefix = "") {
+    const Lines all = logged();
+    Lines lines;
+    std::copy_if(all.begin() + from, all.end(), std::back_inserter(lines),
+                 [&](const std::string& line) { return line.rfind(prefix, 0) == 0; });
     return lines;
+  }
+  void TearDown() override {
+    for (const char* name : {"SDL_AUDIODRIVER", "SDL_DISKAUDIOFILE", "SDL_DISKAUDIODELAY"}) unsetenv(name);
+    ConsoleTest::TearDown();
   }
 };
 
 TEST_F(Sound, SettingsAreReadAtEverySoundAndBadOnesKeepTheLastGoodValue) {
   Recorder sink;
   kroSetSoundSink(&sink);
-  struct Step {
-    const char* variable;
-    const char* value;
+  const struct {
+    const char *variable, *value;
     float gain;           // of the effect; 0: not heard
     bool musicTold;       // the music's gain changed
-    const char* warning;  // the log line it gives, if any
-  };
-  const Step steps[] = {
-      {"volume", "100", 1.0f, true, nullptr},
-      {"volume", "30", 0.09f, true, nullptr},
+    std::string warning;  // the log line it gives, if any
+  } steps[] = {
+      {"volume", "100", 1.0f, true, ""},
+      {"volume", "30", 0.09f, true, ""},
       {"volume", "loud", 0.09f, false, "volume 'loud' is not a number; 30 is used"},
-      {"volume", "loud", 0.09f, false, nullptr},  // once for a bad text, not at every sound
+      {"volume", "loud", 0.09f, false, ""},  // once for a bad text, not at every sound
       {"volume", "150", 1.0f, true, "volume '150' is out of range; 100 is used"},
-      {"sound", "0", 0, true, nullptr},
+      {"sound", "0", 0, true, ""},
       {"sound", "maybe", 0, false, "sound 'maybe' is not a number; 0 is used"},
-      {"sound", "2", 1.0f, true, nullptr},
+      {"sound", "2", 1.0f, true, ""},
   };
   Var::get("sound") = std::string("1");
   Var::get("volume") = std::string("80");
   kroMusic("loop");
-  EXPECT_FLOAT_EQ(sink.music_.back().second, 0.64f);
-  for (const Step& step : steps) {
+  EXPECT_FLOAT_EQ(sink.tunes.back().second, 0.64f);
+  for (const auto& step : steps) {
     SCOPED_TRACE(std::string(step.variable) + " " + step.value);
-    const size_t lines = logged().size();
-    const size_t told = sink.music_.size();
+    const size_t lines = logged().size(), told = sink.tunes.size();
     sink.gains.clear();
     Var::get(step.variable) = std::string(step.value);
     kroSound("x");
     kroMusic("loop");
     ASSERT_EQ(sink.gains.size(), step.gain > 0 ? 1u : 0u);
-    if (step.gain > 0) {
-      EXPECT_FLOAT_EQ(sink.gains[0], step.gain);
-    }
-    EXPECT_EQ(sink.music_.size(), told + step.musicTold);
-    EXPECT_EQ(loggedFrom(lines, ""),
-              step.warning ? std::vector<std::string>{step.warning} : std::vector<std::string>{});
+    for (float gain : sink.gains) EXPECT_FLOAT_EQ(gain, step.gain);
+    EXPECT_EQ(sink.tunes.size(), told + step.musicTold);
+    EXPECT_EQ(loggedFrom(lines), step.warning.empty() ? Lines{} : Lines{step.warning});
   }
-  EXPECT_EQ(sink.music_.back(), std::make_pair(std::string("loop"), 1.0f));
+  EXPECT_EQ(sink.tunes.back(), std::make_pair(std::string("loop"), 1.0f));
   kroMusic(nullptr);
-  EXPECT_EQ(sink.music_.back(), std::make_pair(std::string(""), 1.0f));
+  EXPECT_EQ(sink.tunes.back(), std::make_pair(std::string(""), 1.0f));
   kroSetSoundSink(nullptr);
 }
 
 TEST_F(Sound, EachFailureIsOneLineInTheLogAndTheGameGoesOnSilent) {
-  struct Device {
-    const char* driver;
-    const char* file;     // SDL_DISKAUDIOFILE
-    const char* warning;  // how the log line begins
-  };
-  const Device devices[] = {
-      {"nosuch", nullptr, "sound: no audio device: "},
-      {"disk", "/nonexistent/folder/out.raw", "sound: cannot open the audio device: "},
-  };
-  for (const Device& device : devices) {
-    SCOPED_TRACE(device.driver);
+  setenv("SDL_DISKAUDIOFILE", "/nonexistent/folder/out.raw", 1);
+  for (const char* driver : {"nosuch", "disk"}) {
     const size_t from = logged().size();
-    setenv("SDL_AUDIODRIVER", device.driver, 1);
-    if (device.file) setenv("SDL_DISKAUDIOFILE", device.file, 1);
+    setenv("SDL_AUDIODRIVER", driver, 1);
     kroOpenSound();
     EXPECT_EQ(kroSoundSink(), nullptr);
     kroSound("menuMove");
     kroMusic("menuMusic");
-    const auto lines = loggedFrom(from, "sound");
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(lines[0].compare(0, std::strlen(device.warning), device.warning), 0) << lines[0];
+    const Lines lines = loggedFrom(from, "sound");
+    ASSERT_EQ(lines.size(), 1u) << driver;
+    EXPECT_EQ(lines[0].rfind(driver[0] == 'n' ? "sound: no audio device: " : "sound: cannot open the audio device: ",
+                             0),
+              0u)
+        << lines[0];
     kroCloseSound();
   }
 
@@ -118,28 +112,29 @@ TEST_F(Sound, EachFailureIsOneLineInTheLogAndTheGameGoesOnSilent) {
   EXPECT_EQ(static_cast<SoundMixer*>(kroSoundSink())->loaded(), 1u);
   for (const char* name : {"good", "missing", "missing", "bad"}) kroSound(name);
   kroMusic("bad");
-  const auto lines = loggedFrom(from, "sound");
+  const Lines lines = loggedFrom(from, "sound");
   ASSERT_EQ(lines.size(), 3u);
   EXPECT_EQ(lines[0].rfind("sound: cannot load data/sound/bad.wav: ", 0), 0u) << lines[0];
   EXPECT_EQ(lines[1], "sound: dummy, 22050 Hz mono, buffer 256 frames (12 ms), 1 sounds");
   EXPECT_EQ(lines[2], "sound: no file data/sound/missing.wav");
   kroCloseSound();
   EXPECT_EQ(kroSoundSink(), nullptr);
-  unsetenv("SDL_AUDIODRIVER");
-  unsetenv("SDL_DISKAUDIOFILE");
 }
 
 // 16-bit mono WAV at the device's rate.
 std::string wav(const std::vector<short>& samples) {
-  auto word = [](unsigned v, int bytes) {
-    std::string out;
-    for (int i = 0; i < bytes; ++i) out += char((v >> (8 * i)) & 0xFF);
-    return out;
+  std::string out;
+  auto put = [&out](unsigned v, int bytes) {
+    for (int i = 0; i < bytes; ++i) out += char(v >> (8 * i));
   };
   const unsigned size = unsigned(samples.size() * 2), rate = 22050;
-  std::string out = "RIFF" + word(36 + size, 4) + "WAVEfmt " + word(16, 4) + word(1, 2) + word(1, 2) + word(rate, 4) +
-                    word(rate * 2, 4) + word(2, 2) + word(16, 2) + "data" + word(size, 4);
-  for (short v : samples) out += word(unsigned(v), 2);
+  out += "RIFF";
+  put(36 + size, 4);
+  out += "WAVEfmt ";
+  for (unsigned v : {16u, 1u << 16 | 1, rate, rate * 2, 16u << 16 | 2}) put(v, 4);
+  out += "data";
+  put(size, 4);
+  for (short v : samples) put(unsigned(v), 2);
   return out;
 }
 
@@ -148,8 +143,7 @@ TEST_F(Sound, TheMusicDipsUnderAnEffectAndComesBack) {
   // the captured output's level is the music's alone. The disk driver runs
   // about ten times faster than a card here.
   std::vector<short> tone(22050);
-  for (size_t i = 0; i < tone.size(); ++i)
-    tone[i] = short(16000 * std::sin(2 * 3.14159265358979 * 441 * double(i) / 22050));
+  for (size_t i = 0; i < tone.size(); ++i) tone[i] = short(16000 * std::sin(2 * M_PI * 441 * double(i) / 22050));
   std::filesystem::create_directory("data/sound");
   writeFile("data/sound/tone.wav", wav(tone));
   writeFile("data/sound/quiet.wav", wav(std::vector<short>(11025)));
@@ -168,19 +162,14 @@ TEST_F(Sound, TheMusicDipsUnderAnEffectAndComesBack) {
   for (int i = 0; i < 500 && std::filesystem::file_size("out.raw") < wanted; ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   kroCloseSound();
-  unsetenv("SDL_AUDIODRIVER");
-  unsetenv("SDL_DISKAUDIOFILE");
-  unsetenv("SDL_DISKAUDIODELAY");
 
   // The loudest sample of each 20 ms, from where the fade-in ended.
   const std::string raw = readFile("out.raw");
   const short* out = reinterpret_cast<const short*>(raw.data());
   std::vector<int> level;
-  for (size_t at = 0; at + 441 <= raw.size() / 2; at += 441) {
-    int most = 0;
-    for (size_t i = at; i < at + 441; ++i) most = std::max(most, std::abs(int(out[i])));
-    level.push_back(most);
-  }
+  for (size_t at = 0; at + 441 <= raw.size() / 2; at += 441)
+    level.push_back(std::abs(
+        *std::max_element(out + at, out + at + 441, [](short a, short b) { return std::abs(a) < std::abs(b); })));
   const auto full = std::max_element(level.begin(), level.end());
   ASSERT_GT(*full, 15000);
   const auto dip = std::min_element(full, level.end());
