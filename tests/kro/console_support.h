@@ -3,7 +3,6 @@
 // data/log.txt holds exactly the lines the test wrote.
 
 #include <kro/cfr.h>
-#include <kro/keys.h>
 
 #include <sstream>
 #include <string>
@@ -24,7 +23,7 @@ protected:
     console = Cfr::I();  // made here, its log in this folder
   }
   // Every line logged since the test began.
-  Lines logged() {
+  static Lines logged() {
     Lines lines;
     std::istringstream in(readFile("data/log.txt"));
     for (std::string line; std::getline(in, line);) lines.push_back(line);

@@ -1,6 +1,7 @@
 // Tests of the console: its log, interpreter, keys, built-in commands and scripts.
 #include <kro/cfr.h>
 #include <kro/functor.h>
+#include <kro/keys.h>
 #include <kro/kro.h>
 #include <kro/loglog.h>
 #include <kro/mod.h>
@@ -55,7 +56,7 @@ protected:
     if (enter) console->keydown(vk::RETURN);
   }
 };
-using LogFile = Console;
+using LogFile = ConsoleTest;
 using Exec = Console;
 using Keys = Console;
 using Commands = Console;

@@ -7,16 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <climits>
-#include <cmath>
-#include <cstdint>
-#include <cstdlib>
 #include <functional>
 #include <new>
 #include <random>
-#include <string>
-#include <utility>
-#include <vector>
 
 // While a test starves the program, allocations of failFrom bytes or more fail
 // as if memory had run out. Out of line, so that GCC does not take a replaced
@@ -89,12 +84,6 @@ TEST(Img, PixelsWrapAndStoreColoursAsRGBA) {
   copy.get(3, 0) = 0;  // the copy owns its pixels
   EXPECT_EQ(img.get(3, 0), 0x44332211u);
 
-  Img empty(0, 3);
-  EXPECT_EQ(thrownMessage([&] { empty.get(0, 0); }), "Img: picture has no pixels");
-  EXPECT_EQ(thrownMessage([&] { empty.lineto(0, 0, 1, 1, 0); }), "Img: picture has no pixels");
-  EXPECT_EQ(thrownMessage([&] { empty.callf(0, 0); }), "Img: picture has no pixels");
-  empty.move(1, 1);
-  empty.smoth();
   // One bound on the pixel count, 4096 × 4096, whatever the shape; the product
   // is taken in 64 bits, and an empty picture's side is bounded too.
   for (Size size : {Size{0x80000000u, 1}, {4096, 4097}, {65536, 65536}, {0x80000000u, 0}})
@@ -102,10 +91,8 @@ TEST(Img, PixelsWrapAndStoreColoursAsRGBA) {
 }
 
 TEST(Img, BlendingModes) {
-  const struct {
-    std::uint16_t method;
-    std::uint32_t before, colour, after;
-  } rows[] = {
+  const std::array<std::uint32_t, 4> rows[] = {
+      // add_method, pixel, colour, result
       {3, 0, 0x80FF0000, 0x80800000},           // k = 1 - 128/255 in floats
       {3, 0x80800000, 0x80FF0000, 0xFFBF0000},  // the alphas add up to at most 255
       {4, 0xFFFFFFFF, 0x00123456, 0x00123456},  // sets, even a transparent colour
@@ -116,11 +103,10 @@ TEST(Img, BlendingModes) {
   };
   for (const auto& row : rows) {
     Img img(1, 1);
-    img.get(0, 0) = row.before;
-    img.add_method = row.method;
-    const std::string error = thrownMessage([&] { img.add(0, 0, row.colour); });
-    EXPECT_EQ(error, row.method == 5 ? "Img::add() unknow add_methond" : "");
-    EXPECT_EQ(img.get(0, 0), row.after) << row.method << " " << std::hex << row.before;
+    img.add_method = std::uint16_t(row[0]);
+    img.get(0, 0) = row[1];
+    EXPECT_EQ(thrownMessage([&] { img.add(0, 0, row[2]); }), row[0] == 5 ? "Img::add() unknow add_methond" : "");
+    EXPECT_EQ(img.get(0, 0), row[3]) << row[0] << " " << std::hex << row[1];
   }
 }
 
@@ -260,14 +246,21 @@ TEST(Img, GreyAndResize) {
   EXPECT_EQ(sized.get(1, 0), old.get(1, 0));
 }
 
-TEST(Img, GeneratorsRefuseWhatTheyCannotDraw) {
-  EXPECT_EQ(thrownMessage([] { Img(1, 1).perlinNoise(-1, 2); }), "Img::perlinNoise() grid size out of range");
-  EXPECT_EQ(thrownMessage([] { Img(1, 1).perlinNoise(10, 3); }), "Img::perlinNoise() grid size out of range");
-  EXPECT_EQ(thrownMessage([] { Img(3, 8).texgencastw1(); }),
-            "Img::texgencastw1() needs a picture of at least 4 x 8 pixels");
-  EXPECT_EQ(thrownMessage([] { Img(5, 1).texgencastf(); }),
-            "Img::texgencastf() needs a picture of at least 2 x 2 pixels");
-  EXPECT_EQ(thrownMessage([] { Img(1, 1).ifs(0, nullptr, 0, 1); }), "Img::ifs() needs at least one map");
+TEST(Img, WhatCannotBeDrawnIsRefusedWithAMessage) {
+  Img empty(0, 3);
+  empty.move(1, 1);
+  empty.smoth();
+  const std::pair<std::function<void()>, std::string> refused[] = {
+      {[&] { empty.get(0, 0); }, "Img: picture has no pixels"},
+      {[&] { empty.lineto(0, 0, 1, 1, 0); }, "Img: picture has no pixels"},
+      {[&] { empty.callf(0, 0); }, "Img: picture has no pixels"},
+      {[] { Img(1, 1).perlinNoise(-1, 2); }, "Img::perlinNoise() grid size out of range"},
+      {[] { Img(1, 1).perlinNoise(10, 3); }, "Img::perlinNoise() grid size out of range"},
+      {[] { Img(3, 8).texgencastw1(); }, "Img::texgencastw1() needs a picture of at least 4 x 8 pixels"},
+      {[] { Img(5, 1).texgencastf(); }, "Img::texgencastf() needs a picture of at least 2 x 2 pixels"},
+      {[] { Img(1, 1).ifs(0, nullptr, 0, 1); }, "Img::ifs() needs at least one map"},
+  };
+  for (const auto& row : refused) EXPECT_EQ(thrownMessage(row.first), row.second);
   // A step of 0.1/w too small to move the float would walk forever.
   Img wide(4000000, 1);
   wide.texgenroad1();
