@@ -22,11 +22,12 @@ protected:
     TempDirTest::SetUp();
     console = Cfr::I();  // made here, its log in this folder
   }
-  // Every line logged since the test began.
-  static Lines logged() {
+  // The lines logged since the test began, from line `from` on.
+  static Lines logged(size_t from = 0) {
     Lines lines;
     std::istringstream in(readFile("data/log.txt"));
     for (std::string line; std::getline(in, line);) lines.push_back(line);
+    lines.erase(lines.begin(), lines.begin() + from);
     return lines;
   }
   // The newest n records of the screen log, oldest first, with their levels.

@@ -39,8 +39,7 @@ protected:
   Lines run(const std::string& line) {
     const size_t before = logged().size();
     console->exec(line.c_str());
-    Lines all = logged();
-    return Lines(all.begin() + before, all.end());
+    return logged(before);
   }
   void expectRuns(const std::vector<Step>& runs) {
     for (const Step& r : runs)

@@ -13,7 +13,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
-#include <iterator>
 #include <thread>
 
 #include "kro/console_support.h"
@@ -29,12 +28,11 @@ struct Recorder : SoundSink {
 
 class Sound : public ConsoleTest {
 protected:
-  // The lines logged from line `from` on that begin with `prefix`.
-  Lines loggedFrom(size_t from, const std::string& prefix = "") {
-    const Lines all = logged();
-    Lines lines;
-    std::copy_if(all.begin() + from, all.end(), std::back_inserter(lines),
-                 [&](const std::string& line) { return line.rfind(prefix, 0) == 0; });
+  // The lines about sound logged from line `from` on.
+  static Lines soundLines(size_t from) {
+    Lines lines = logged(from);
+    lines.erase(std::remove_if(lines.begin(), lines.end(), [](auto& line) { return line.rfind("sound", 0) != 0; }),
+                lines.end());
     return lines;
   }
   void TearDown() override {
@@ -75,7 +73,7 @@ TEST_F(Sound, SettingsAreReadAtEverySoundAndBadOnesKeepTheLastGoodValue) {
     ASSERT_EQ(sink.gains.size(), step.gain > 0 ? 1u : 0u);
     for (float gain : sink.gains) EXPECT_FLOAT_EQ(gain, step.gain);
     EXPECT_EQ(sink.tunes.size(), told + step.musicTold);
-    EXPECT_EQ(loggedFrom(lines), step.warning.empty() ? Lines{} : Lines{step.warning});
+    EXPECT_EQ(logged(lines), step.warning.empty() ? Lines{} : Lines{step.warning});
   }
   EXPECT_EQ(sink.tunes.back(), std::make_pair(std::string("loop"), 1.0f));
   kroMusic(nullptr);
@@ -92,7 +90,7 @@ TEST_F(Sound, EachFailureIsOneLineInTheLogAndTheGameGoesOnSilent) {
     EXPECT_EQ(kroSoundSink(), nullptr);
     kroSound("menuMove");
     kroMusic("menuMusic");
-    const Lines lines = loggedFrom(from, "sound");
+    const Lines lines = soundLines(from);
     ASSERT_EQ(lines.size(), 1u) << driver;
     EXPECT_EQ(lines[0].rfind(driver[0] == 'n' ? "sound: no audio device: " : "sound: cannot open the audio device: ",
                              0),
@@ -112,7 +110,7 @@ TEST_F(Sound, EachFailureIsOneLineInTheLogAndTheGameGoesOnSilent) {
   EXPECT_EQ(static_cast<SoundMixer*>(kroSoundSink())->loaded(), 1u);
   for (const char* name : {"good", "missing", "missing", "bad"}) kroSound(name);
   kroMusic("bad");
-  const Lines lines = loggedFrom(from, "sound");
+  const Lines lines = soundLines(from);
   ASSERT_EQ(lines.size(), 3u);
   EXPECT_EQ(lines[0].rfind("sound: cannot load data/sound/bad.wav: ", 0), 0u) << lines[0];
   EXPECT_EQ(lines[1], "sound: dummy, 22050 Hz mono, buffer 256 frames (12 ms), 1 sounds");
@@ -123,19 +121,20 @@ TEST_F(Sound, EachFailureIsOneLineInTheLogAndTheGameGoesOnSilent) {
 
 // 16-bit mono WAV at the device's rate.
 std::string wav(const std::vector<short>& samples) {
-  std::string out;
-  auto put = [&out](unsigned v, int bytes) {
-    for (int i = 0; i < bytes; ++i) out += char(v >> (8 * i));
-  };
   const unsigned size = unsigned(samples.size() * 2), rate = 22050;
-  out += "RIFF";
-  put(36 + size, 4);
-  out += "WAVEfmt ";
-  for (unsigned v : {16u, 1u << 16 | 1, rate, rate * 2, 16u << 16 | 2}) put(v, 4);
-  out += "data";
-  put(size, 4);
-  for (short v : samples) put(unsigned(v), 2);
-  return out;
+  const unsigned header[] = {0x46464952 /* RIFF */,
+                             36 + size,
+                             0x45564157 /* WAVE */,
+                             0x20746D66 /* fmt  */,
+                             16,
+                             0x10001 /* PCM, mono */,
+                             rate,
+                             rate * 2,
+                             0x100002 /* 2 bytes, 16 bits */,
+                             0x61746164 /* data */,
+                             size};
+  return std::string(reinterpret_cast<const char*>(header), sizeof header) +
+         std::string(reinterpret_cast<const char*>(samples.data()), size);
 }
 
 TEST_F(Sound, TheMusicDipsUnderAnEffectAndComesBack) {
