@@ -1,7 +1,4 @@
-// The settings are read at every sound, a bad one keeping the last good value
-// with one log line; the music is told only of changes; each failure of the
-// device or of a sound file is one log line, and the game stays silent; the
-// music dips under an effect and comes back.
+// Tests of the sound: its settings, its failures and the mixer's dip under an effect.
 #include <kro/sound.h>
 #include <kro/soundMixer.h>
 #include <tessel/var.h>
