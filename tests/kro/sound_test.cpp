@@ -80,7 +80,9 @@ TEST_F(Sound, SettingsAreReadAtEverySoundAndBadOnesKeepTheLastGoodValue) {
 
 TEST_F(Sound, EachFailureIsOneLineInTheLogAndTheGameGoesOnSilent) {
   setenv("SDL_DISKAUDIOFILE", "/nonexistent/folder/out.raw", 1);
-  for (const char* driver : {"nosuch", "disk"}) {
+  const std::pair<const char*, const char*> devices[] = {{"nosuch", "sound: no audio device: "},
+                                                         {"disk", "sound: cannot open the audio device: "}};
+  for (const auto& [driver, warning] : devices) {
     const size_t from = logged().size();
     setenv("SDL_AUDIODRIVER", driver, 1);
     kroOpenSound();
@@ -89,10 +91,7 @@ TEST_F(Sound, EachFailureIsOneLineInTheLogAndTheGameGoesOnSilent) {
     kroMusic("menuMusic");
     const Lines lines = soundLines(from);
     ASSERT_EQ(lines.size(), 1u) << driver;
-    EXPECT_EQ(lines[0].rfind(driver[0] == 'n' ? "sound: no audio device: " : "sound: cannot open the audio device: ",
-                             0),
-              0u)
-        << lines[0];
+    EXPECT_EQ(lines[0].rfind(warning, 0), 0u) << lines[0];
     kroCloseSound();
   }
 
@@ -116,20 +115,12 @@ TEST_F(Sound, EachFailureIsOneLineInTheLogAndTheGameGoesOnSilent) {
   EXPECT_EQ(kroSoundSink(), nullptr);
 }
 
-// 16-bit mono WAV at the device's rate.
+// 16-bit mono WAV at the device's rate: "RIFF", its size, "WAVE", "fmt ", 16 bytes of
+// format (PCM, mono, the rate, the byte rate, 2-byte frames of 16 bits), "data", its size.
 std::string wav(const std::vector<short>& samples) {
   const unsigned size = unsigned(samples.size() * 2), rate = 22050;
-  const unsigned header[] = {0x46464952 /* RIFF */,
-                             36 + size,
-                             0x45564157 /* WAVE */,
-                             0x20746D66 /* fmt  */,
-                             16,
-                             0x10001 /* PCM, mono */,
-                             rate,
-                             rate * 2,
-                             0x100002 /* 2 bytes, 16 bits */,
-                             0x61746164 /* data */,
-                             size};
+  const unsigned header[] = {0x46464952, 36 + size, 0x45564157, 0x20746D66, 16,  0x10001,
+                             rate,       rate * 2,  0x100002,   0x61746164, size};
   return std::string(reinterpret_cast<const char*>(header), sizeof header) +
          std::string(reinterpret_cast<const char*>(samples.data()), size);
 }
