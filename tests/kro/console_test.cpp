@@ -353,13 +353,15 @@ TEST_F(Scripts, LinesRunInOrderAndAreLoggedFirst) {
   EXPECT_EQ(Script("data/none.kro").lineCount(), 0u);
 }
 
-TEST_F(Scripts, JumpsAndStopsEndTheScriptWhereTheySay) {
+TEST_F(Scripts, JumpsAndStopsEndOnlyTheScriptTheyAreIn) {
+  writeFile("data/inner.kro", "print in\r\nstop\r\nprint not\r\n");  // saved on Windows
   const std::pair<const char*, Lines> rows[] = {
       {"print 1\nstop\nprint 3", {"1 "}},
       {"print 1\ngoto 0\nprint 3", {"1 "}},
       {"print 3\ngoto 99\nprint 5", {"3 "}},
       {"jmp 2147483647\nprint 5", {}},
       {"set \\$k 0\nadd 1 \\$k\nif bc $k < 5 then goto 2\nprint $k", {"5.00 "}},
+      {"run data/inner.kro\nprint out", {"in ", "out "}},  // the inner script's stop ends it alone
       // jmp -1 repeats the line before; the third pass stops from within a loop, twice.
       {"set \\$k 0\nadd 1 \\$k\nif bc $k > 2 then for i to 2 do stop\njmp -2\nprint 9", {}},
   };
@@ -372,14 +374,6 @@ TEST_F(Scripts, JumpsAndStopsEndTheScriptWhereTheySay) {
     EXPECT_EQ(console->currentScript(), nullptr);
   }
   EXPECT_EQ(Var::get("k").toString(), "3.00");
-}
-
-TEST_F(Scripts, ScriptsRunScriptsAndStopOnlyTheInnerOne) {
-  writeFile("data/inner.kro", "print in\r\nstop\r\nprint not\r\n");  // saved on Windows
-  writeFile("data/outer.kro", "run data/inner.kro\nprint out");
-  console->runScirptFile("data/outer.kro");
-  EXPECT_EQ(logged(), (Lines{"run data/inner.kro", "print in", "in ", "stop", "print out", "out "}));
-  EXPECT_EQ(console->currentScript(), nullptr);
 }
 
 TEST_F(Scripts, ASelfRunningScriptEndsWithAnErrorNotACrash) {
