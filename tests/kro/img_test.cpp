@@ -288,19 +288,24 @@ TEST(Img, RunningOutOfMemoryIsAMessage) {
 
 class ImgFiles : public TempDirTest {};
 
-// Round trips keep every pixel (BMP drops the alpha). The file layouts are
-// checked against convert in img_peer_test.
+// A side of any length within the pixel bound reads back, every pixel (BMP drops
+// the alpha). The file layouts are checked against convert in img_peer_test.
 TEST_F(ImgFiles, RoundTrips) {
-  Img img = randomImg(3, 2, 12);
-  img.save2bmp("data/a.bmp");
-  img.save2tga("data/a.tga");
-  EXPECT_EQ(readFile("data/a.tga").size(), 18u + 24 + 26);
-  Img bmp(1, 1), tga(1, 1);
-  bmp.load2bmp("data/a.bmp");
-  tga.load2tga("data/a.tga");
-  EXPECT_EQ(bytes(tga), bytes(img));
-  for (int k = 0; k < 6; ++k) img.getData()[4 * k + 3] = 255;
-  EXPECT_EQ(bytes(bmp), bytes(img));
+  Img line = randomImg(20000, 1, 13), bmp(1, 1), tga(1, 1);
+  line.save2bmp("line.bmp");
+  line.save2tga("line.tga");
+  EXPECT_EQ(readFile("line.tga").size(), 18u + 80000 + 26);
+  tga.load2tga("line.tga");
+  bmp.load2bmp("line.bmp");
+  EXPECT_EQ(bytes(tga), bytes(line));
+  // Memory running out is a message: the picture is kept, no file is begun.
+  const std::function<void()> io[] = {[&] { line.save2bmp("no.bmp"); }, [&] { line.save2tga("no.tga"); },
+                                      [&] { bmp.load2bmp("line.bmp"); }, [&] { tga.load2tga("line.tga"); }};
+  for (const auto& op : io) EXPECT_EQ(starved(64, op), "Img: out of memory") << &op - io;
+  EXPECT_FALSE(std::filesystem::exists("no.bmp") || std::filesystem::exists("no.tga"));
+  EXPECT_EQ(bytes(tga), bytes(line));
+  for (int x = 0; x < 20000; ++x) line.getA(x, 0) = 255;
+  EXPECT_EQ(bytes(bmp), bytes(line));
 
   // An image id and an unused colour map come before the pixels; the rows stay
   // in stored order whatever the origin flag says.
@@ -309,21 +314,6 @@ TEST_F(ImgFiles, RoundTrips) {
   tga.load2tga("id.tga");
   EXPECT_EQ(tga.get(0, 0), 0x04010203u);
   EXPECT_EQ(tga.get(0, 1), 0x08050607u);
-  // A side of any length within the pixel bound reads back.
-  Img line = randomImg(20000, 1, 13);
-  line.save2bmp("line.bmp");
-  line.save2tga("line.tga");
-  tga.load2tga("line.tga");
-  EXPECT_EQ(bytes(tga), bytes(line));
-  bmp.load2bmp("line.bmp");
-  EXPECT_EQ(bmp.getWidth(), 20000u);
-  EXPECT_EQ(bmp.get(19999, 0), line.get(19999, 0) | 0xFF000000u);
-  // Memory running out is a message: the picture is kept, no file is begun.
-  const std::function<void()> io[] = {[&] { line.save2bmp("no.bmp"); }, [&] { line.save2tga("no.tga"); },
-                                      [&] { bmp.load2bmp("line.bmp"); }, [&] { tga.load2tga("line.tga"); }};
-  for (const auto& op : io) EXPECT_EQ(starved(64, op), "Img: out of memory") << &op - io;
-  EXPECT_EQ(bytes(tga), bytes(line));
-  EXPECT_FALSE(std::filesystem::exists("no.bmp") || std::filesystem::exists("no.tga"));
   // A width above 16 bits keeps its true size in a BMP header; a TGA can't hold it.
   Img wide(70000, 1);
   wide.save2bmp("wide.bmp");
