@@ -19,10 +19,9 @@ namespace {
 
 // A command line, what it adds to the log, or the one error it gives instead.
 struct Step {
-  Step(std::string line, Lines logs, std::string error = "") : line(line), logs(logs), error(error) {}
   std::string line;
   Lines logs;
-  std::string error;
+  std::string error = "";
 };
 
 Lines probed;
