@@ -1,5 +1,4 @@
 // Tests of the console: its log, interpreter, keys, built-in commands and scripts.
-#include <kro/cfr.h>
 #include <kro/functor.h>
 #include <kro/keys.h>
 #include <kro/kro.h>
@@ -10,8 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <string>
-#include <vector>
 
 #include "console_support.h"
 
