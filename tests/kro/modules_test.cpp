@@ -32,8 +32,6 @@ TEST(Fps, CountsFramesOfWholeSeconds) {
   Fps::setClock(nullptr);
 }
 
-struct Counting : Mod {};
-
 void press(Mod& m, std::initializer_list<char> keys) {
   for (char key : keys) m.keydown(key);
 }
@@ -48,7 +46,7 @@ TEST(ModMenu, KeysMoveTheSelectionAndEditTheItems) {
   press(empty, {vk::HOME, vk::END, vk::UP, vk::DOWN, vk::RETURN});
   EXPECT_EQ(empty.selected(), 0);
 
-  Counting target;
+  Mod target;
   ModMenu menu;
   menu.add("flag", &flag);
   menu.add("int", &intValue);
@@ -77,7 +75,7 @@ TEST(ModMenu, KeysMoveTheSelectionAndEditTheItems) {
 }
 
 TEST(ModPrompt, TypesIntoTheCallersBufferUpToItsSize) {
-  Counting after;
+  Mod after;
   char name[4] = "old";
   ModPrompt* prompt = ModPrompt::I(name, sizeof name, "pleas give your name", &after);
   EXPECT_STREQ(name, "");
@@ -98,7 +96,7 @@ TEST_F(TextPages, ScrollsOutThenHandsOver) {
   std::string ten = "line 0";
   for (int i = 1; i < 10; ++i) ten += "\nline " + std::to_string(i);
   writeFile("data/ten.txt", ten);
-  Counting after;
+  Mod after;
   ModTxtShow* show = ModTxtShow::I(&after, "data/ten.txt", "data/bg.png");
   EXPECT_EQ(show->lineCount(), 10u);
   for (bool down : {false, true}) {

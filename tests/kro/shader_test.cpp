@@ -42,86 +42,77 @@ GLint GLAPIENTRY countingGetUniformLocation(GLuint program, const GLchar* name) 
   return realGetUniformLocation(program, name);
 }
 
-class ShaderGl : public TempDirTest {
-protected:
-  void SetUp() override {
-    TempDirTest::SetUp();
-    if (!platform::hasDisplay()) GTEST_SKIP() << "needs an X display (tools/test.sh starts one)";
-    std::string error;
-    static const bool open = platform::openWindow(SIZE, SIZE, false, "shader test", error);
-    ASSERT_TRUE(open) << error;
-    ASSERT_EQ(glewInit(), GLenum(GLEW_OK));
-  }
+// Draws the left half of the viewport (the vertex shaders take no matrices)
+// and expects `want` there.
+void expectDraws(Shader& shader, std::array<int, 3> want) {
+  shader.begin();
+  glRectf(-1, -1, 0, 1);
+  shader.end();
+  unsigned char pixel[3] = {};
+  glReadPixels(SIZE / 4, SIZE / 2, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, pixel);
+  for (int c = 0; c < 3; ++c) EXPECT_NEAR(pixel[c], want[c], 2) << "channel " << c;
+}
 
-  // Draws the left half of the viewport (the vertex shaders take no matrices)
-  // and expects `want` there.
-  static void expectDraws(Shader& shader, std::array<int, 3> want) {
-    shader.begin();
-    glRectf(-1, -1, 0, 1);
-    shader.end();
-    unsigned char pixel[3] = {};
-    glReadPixels(SIZE / 4, SIZE / 2, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, pixel);
-    for (int c = 0; c < 3; ++c) EXPECT_NEAR(pixel[c], want[c], 2) << "channel " << c;
-  }
-};
+using ShaderGl = TempDirTest;
 
 }  // namespace
 
-TEST_F(ShaderGl, ProgramsFromTextOrFilesDrawWithTheirUniforms) {
-  OpenShader shader;
-  shader.setSrc(VERTEX, COLOUR);
-  const Ids first = shader.ids();
+TEST_F(ShaderGl, ProgramsDrawWithTheirUniformsAndFailuresChangeNothing) {
+  if (!platform::hasDisplay()) GTEST_SKIP() << "needs an X display (tools/test.sh starts one)";
+  std::string error;
+  ASSERT_TRUE(platform::openWindow(SIZE, SIZE, false, "shader test", error)) << error;
+  ASSERT_EQ(glewInit(), GLenum(GLEW_OK));
+  auto shader = std::make_unique<OpenShader>();
+  shader->setSrc(VERTEX, COLOUR);
+  const Ids first = shader->ids();
   ASSERT_EQ(alive(first), 3);
   realGetUniformLocation = glGetUniformLocation;
   glGetUniformLocation = countingGetUniformLocation;
-  shader.sendUniform1f("r", 1.0f);
-  shader.sendUniform1f("g", 0.25f);
-  shader.sendUniform1i("quarters", 1);
-  shader.sendUniform1f("g", 0.5f);  // known by now
+  shader->sendUniform1f("r", 1.0f);
+  shader->sendUniform1f("g", 0.25f);
+  shader->sendUniform1i("quarters", 1);
+  shader->sendUniform1f("g", 0.5f);  // known by now
   glGetUniformLocation = realGetUniformLocation;
   EXPECT_EQ(locationQueries, 3);
   EXPECT_EQ(currentProgram(), 0u) << "sending a uniform leaves no program current";
-  expectDraws(shader, {255, 128, 64});
+  expectDraws(*shader, {255, 128, 64});
 
   // A fragment file ending with a line feed compiles; a missing vertex file
   // leaves the program fragment-only, and the one before is released.
   writeFile("colour.frag", "void main() { gl_FragColor = vec4(0.0, 1.0, 0.0, 1.0); }\n");
   testing::internal::CaptureStderr();
-  shader.load("missing.vert", "colour.frag");
+  shader->load("missing.vert", "colour.frag");
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "Can't open file 'missing.vert' for reading\n");
-  EXPECT_EQ(shader.ids()[1], 0u);
+  EXPECT_EQ(shader->ids()[1], 0u);
   EXPECT_EQ(alive(first), 0);
-  expectDraws(shader, {0, 255, 0});
+  expectDraws(*shader, {0, 255, 0});
   // An empty file is an empty text (its terminator once went before the buffer).
   writeFile("empty.vert", "");
-  shader.load("empty.vert", "colour.frag");
+  shader->load("empty.vert", "colour.frag");
   GLint length = -1;
-  glGetShaderiv(shader.ids()[1], GL_SHADER_SOURCE_LENGTH, &length);
+  glGetShaderiv(shader->ids()[1], GL_SHADER_SOURCE_LENGTH, &length);
   EXPECT_LE(length, 1);  // nothing, or the terminator alone
-}
 
-// A Shader without a linked program, none made or one whose compile failed, has
-// nothing to make current or put away: another Shader's program stays current.
-TEST_F(ShaderGl, FailuresAreLoggedAndLeaveTheCurrentProgramAlone) {
-  auto other = std::make_unique<OpenShader>();
+  // A Shader without a linked program, none made or one whose compile failed,
+  // has nothing to make current or put away: the other program stays current.
+  shader->setSrc(VERTEX, COLOUR);
   OpenShader none, broken;
-  other->setSrc(VERTEX, COLOUR);
   broken.setSrc(nullptr, "void main() { this is not a shader; }\n");
   GLint compiled = GL_TRUE;
   glGetShaderiv(broken.ids()[2], GL_COMPILE_STATUS, &compiled);
   EXPECT_EQ(compiled, GL_FALSE);
   EXPECT_NE(readFile("data/log.txt").find("error"), std::string::npos);
-  for (OpenShader* shader : {&none, &broken}) {
-    other->begin();
+  for (OpenShader* failed : {&none, &broken}) {
     shader->begin();
-    shader->sendUniform1f("r", 1.0f);
+    failed->begin();
+    failed->sendUniform1f("r", 1.0f);
+    failed->end();
+    EXPECT_EQ(currentProgram(), shader->sp) << "shader " << failed->sp;
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR)) << "shader " << failed->sp;
     shader->end();
-    EXPECT_EQ(currentProgram(), other->sp) << "shader " << shader->sp;
-    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR)) << "shader " << shader->sp;
-    other->end();
   }
-  const Ids ids = other->ids();
+  const Ids ids = shader->ids();
   ASSERT_EQ(alive(ids), 3);
-  other.reset();
+  shader.reset();
   EXPECT_EQ(alive(ids), 0) << "the destructor releases the program and its shaders";
 }
