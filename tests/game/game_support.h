@@ -1,8 +1,6 @@
 #pragma once
-// Fixtures for the game's tests.
-//
-// Fixtures for the game's tests: a cleared play field at a chosen level with a
-// rule set that records what it is told, and an empty top list; each in a fresh folder.
+// The game's fixtures, each in a fresh folder: a cleared field at a chosen level whose rule
+// set records its results, and the top list, empty.
 
 #include "enemy.h"
 #include "gift.h"
@@ -29,12 +27,11 @@ struct RecordingRules : ModGameSuper {
 
 class FieldTest : public TempDirTest {
 protected:
-  ModGame* game = nullptr;
+  ModGame* game = ModGame::I();
   RecordingRules rules;
 
   void SetUp() override {
     TempDirTest::SetUp();
-    game = ModGame::I();
     Var::get("godmode") = std::string("0");
     std::srand(1);
     startAt(1);
@@ -43,7 +40,6 @@ protected:
     startAt(0);
     TempDirTest::TearDown();
   }
-
   void startAt(unsigned level) {
     game->reset(level, &rules);
     game->scoreLimit = 0;
@@ -53,28 +49,17 @@ protected:
   // Field frames without spawning: the boss flag holds the spawner back.
   void frames(int n, float t) {
     const bool held = game->kalvor;
-    for (int i = 0; i < n; ++i) {
-      game->kalvor = true;
-      game->update(t);
-    }
+    for (int i = 0; i < n; ++i) game->kalvor = true, game->update(t);
     game->kalvor = held;
   }
-  std::vector<Ob*> objects() {
-    std::vector<Ob*> list;
-    for (unsigned i = 0; i < game->obCount(); ++i) list.push_back(game->ob(i));
-    return list;
-  }
   Gift* gift(unsigned i) { return static_cast<Gift*>(game->ob(i)); }
-  // Puts an object at (x, y) and places its corners (and its parts') without moving it.
-  static void place(Ob* ob, float x, float y) {
+  // Puts an object and its parts at (x, y) and places their corners without moving them.
+  void place(Ob* ob, float x, float y) {
     ob->x = x;
     ob->y = y;
     ob->Ob::update(0);
-  }
-  void placeWithParts(Ob* ob, float x, float y) {
-    place(ob, x, y);
-    for (Ob* other : objects())
-      if (other->parent == ob) other->Ob::update(0);
+    for (unsigned i = 0; i < game->obCount(); ++i)
+      if (game->ob(i)->parent == ob) game->ob(i)->Ob::update(0);
   }
   // The reason on the game-over screen when a loss was reported, else "".
   static std::string lossText() {
