@@ -1,4 +1,4 @@
-// Tests of the rule sets, the game-over screen and the main menu.
+// The rule sets, the game-over screen and the main menu.
 #include "modMainMenu.h"
 #include "modgamesuperarcade.h"
 #include "modgamesupersurvival.h"
@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "game_support.h"
 
 namespace {
@@ -14,14 +16,14 @@ namespace {
 class Rules : public FieldTest {
 protected:
   // One frame of the module the shell would make current.
-  template <typename M> void showing(M& module, float seconds) {
+  static void showing(Mod& module, float seconds) {
     nextMod = nullptr;
     module.init();
     module.update(seconds);
   }
-  static void enter(Mod& module) { module.keydown(vk::RETURN); }
   // Wins the running level with the score just past its limit.
   void winLevel(ModGameSuper& rules) { rules.result(true, int(game->scoreLimit) + 1); }
+  ModTxtShow* const story = ModTxtShow::I(nullptr, nullptr, "data/bg.png");
 };
 
 TEST_F(Rules, ArcadeRunsFiveLevelsWithStoriesAndEndsOnTheEndPage) {
@@ -32,29 +34,22 @@ TEST_F(Rules, ArcadeRunsFiveLevelsWithStoriesAndEndsOnTheEndPage) {
   EXPECT_EQ(nextMod, nullptr);
   for (unsigned level = 1; level <= 5; ++level) {
     arcade.update(0.2f);
-    EXPECT_EQ(arcade.getLevel(), level);
-    EXPECT_EQ(game->getLevel(), level);
-    EXPECT_EQ(game->scoreLimit, level * 10 + 10);
-    EXPECT_EQ(game->getGameSuper(), &arcade);
-    if (level == 2)
-      EXPECT_EQ(nextMod, ModTxtShow::I(nullptr, nullptr, "data/bg.png"));  // the story, then the field
-    else
-      EXPECT_EQ(nextMod, game);  // no story page: straight to the field
+    EXPECT_EQ(std::make_tuple(arcade.getLevel(), game->getLevel(), game->scoreLimit, game->getGameSuper()),
+              std::make_tuple(level, level, level * 10 + 10, (ModGameSuper*)&arcade));
+    EXPECT_EQ(nextMod, level == 2 ? static_cast<Mod*>(story) : game)
+        << level;  // a story page before the field, where there is one
     winLevel(arcade);
     EXPECT_EQ(nextMod, &arcade);
     showing(arcade, 1.9f);
   }
   EXPECT_EQ(arcade.getScoreSum(), 21 + 31 + 41 + 51 + 61);
   arcade.update(0.2f);
-  EXPECT_EQ(nextMod, ModTxtShow::I(nullptr, nullptr, "data/bg.png"));
-  EXPECT_EQ(ModTxtShow::I(nullptr, nullptr, "data/bg.png")->lineCount(), 2u);
+  EXPECT_EQ(nextMod, story);
+  EXPECT_EQ(story->lineCount(), 2u);
   EXPECT_EQ(game->getLevel(), 0u);
   std::remove("data/theend.txt");  // a missing end page leads straight to the menu
   arcade.reset();
-  for (int level = 1; level <= 5; ++level) {
-    showing(arcade, 2.1f);
-    winLevel(arcade);
-  }
+  for (int level = 1; level <= 5; ++level) showing(arcade, 2.1f), winLevel(arcade);
   showing(arcade, 2.1f);
   EXPECT_EQ(nextMod, ModMainMenu::I());
 }
@@ -67,16 +62,14 @@ TEST_F(Rules, ArcadeRetriesALostLevelFromItsStartingTotal) {
   arcade.result(false, 9);
   EXPECT_EQ(arcade.getScoreSum(), 30);  // the lost level counts on the "You Lose." screen
   showing(arcade, 0.9f);
-  enter(arcade);  // within the first second: nothing
+  arcade.keydown(vk::RETURN);  // within the first second: nothing
   arcade.update(0.9f);
   EXPECT_EQ(nextMod, nullptr);
   EXPECT_EQ(arcade.getLevel(), 2u);
-  enter(arcade);
+  arcade.keydown(vk::RETURN);
   EXPECT_EQ(arcade.getScoreSum(), 21);
   arcade.update(0.3f);  // 2.1 s on the screen: level 2 again
-  EXPECT_EQ(arcade.getLevel(), 2u);
-  EXPECT_EQ(nextMod, game);
-  EXPECT_EQ(game->scoreLimit, 30u);
+  EXPECT_EQ(std::make_tuple(arcade.getLevel(), nextMod, game->scoreLimit), std::make_tuple(2u, (Mod*)game, 30u));
 }
 
 TEST_F(Rules, GameOverReportsOneLossOnce) {
@@ -100,14 +93,12 @@ TEST_F(Rules, SurvivalRunsWithoutLimitAndOffersItsTotal) {
   list->loadFile();
   ModGameSuperSurvival survival;
   showing(survival, 2.1f);
-  EXPECT_EQ(nextMod, game);
-  EXPECT_EQ(game->getLevel(), 1u);
-  EXPECT_EQ(game->scoreLimit, 0u);
-  EXPECT_TRUE(game->autoIncLevel);
+  EXPECT_EQ(std::make_tuple(nextMod, game->getLevel(), game->scoreLimit, game->autoIncLevel),
+            std::make_tuple((Mod*)game, 1u, 0u, true));
   survival.result(false, 7);
   showing(survival, 1.1f);
   EXPECT_EQ(nextMod, nullptr);  // no new game after a loss
-  enter(survival);
+  survival.keydown(vk::RETURN);
   ModPrompt* prompt = dynamic_cast<ModPrompt*>(nextMod);
   ASSERT_NE(prompt, nullptr);
   for (char key : std::string("JOANNA") + char(vk::RETURN)) prompt->keydown(key);  // only four fit
@@ -116,10 +107,9 @@ TEST_F(Rules, SurvivalRunsWithoutLimitAndOffersItsTotal) {
   list->loadFile();
   EXPECT_EQ(std::string(list->entry(0).name, 4), "joan");
   EXPECT_EQ(list->entry(0).score, 7u);
-
   survival.result(false, 0);
   showing(survival, 1.1f);
-  enter(survival);
+  survival.keydown(vk::RETURN);
   EXPECT_EQ(nextMod, ModMainMenu::I());  // a total of 0 does not beat the last place
 }
 
