@@ -1,17 +1,15 @@
 #pragma once
-// The game's fixtures, each in a fresh folder: a cleared field at a chosen level whose rule
-// set records its results, and the top list, empty.
+// The field's fixture: a cleared field at a chosen level, in a fresh folder, whose rule set
+// records its results.
 
 #include "enemy.h"
 #include "gift.h"
 #include "modGame.h"
-#include "modTopList.h"
 #include "modgameover.h"
 #include "modgamesuper.h"
 
 #include <kro/cfr.h>
 #include <kro/keys.h>
-#include <kro/modPrompt.h>
 #include <tessel/var.h>
 
 #include <cstdlib>
@@ -65,31 +63,5 @@ protected:
   static std::string lossText() {
     auto* over = dynamic_cast<ModGameOver*>(nextMod);
     return over && over->getText() ? over->getText() : "";
-  }
-};
-
-class TopListTest : public TempDirTest {
-protected:
-  ModTopList* list = nullptr;
-  void SetUp() override {
-    TempDirTest::SetUp();
-    Cfr::I();
-    list = ModTopList::I();
-    list->loadFile();
-    nextMod = nullptr;
-  }
-  void TearDown() override {
-    nextMod = nullptr;
-    TempDirTest::TearDown();
-  }
-  // A result through the prompt, as the survival game hands it over.
-  void enterResult(unsigned score, const std::string& keys) {
-    list->add(score);
-    if (auto* prompt = dynamic_cast<ModPrompt*>(nextMod)) {
-      for (char key : keys) prompt->keydown(key);
-      prompt->keydown(vk::RETURN);
-      nextMod->init();
-    }
-    nextMod = nullptr;
   }
 };

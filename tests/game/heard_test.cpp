@@ -3,6 +3,7 @@
 #include "kalvor.h"
 #include "luxmobil.h"
 #include "modMainMenu.h"
+#include "modTopList.h"
 #include "modgamesuperarcade.h"
 #include "priestArmor.h"
 #include "priestRope.h"

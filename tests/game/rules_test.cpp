@@ -1,8 +1,10 @@
 // The rule sets, the game-over screen and the main menu.
 #include "modMainMenu.h"
+#include "modTopList.h"
 #include "modgamesuperarcade.h"
 #include "modgamesupersurvival.h"
 
+#include <kro/modPrompt.h>
 #include <kro/modtxtshow.h>
 
 #include <gtest/gtest.h>

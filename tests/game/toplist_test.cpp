@@ -1,32 +1,84 @@
-// Tests of the top list: its order, names and file.
+// The top list: its order, names and file; and under faults: a program killed while it saves,
+// a save that cannot be written, a list that cannot be read. Each must leave a whole list in
+// the file, the old or the new, and never lose one it could not read.
+#include "modTopList.h"
+
+#include <kro/cfr.h>
+#include <kro/keys.h>
+#include <kro/modPrompt.h>
+
 #include <gtest/gtest.h>
 
-#include <filesystem>
+#include <fcntl.h>
+#include <grp.h>
+#include <sched.h>
+#include <signal.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
-#include "game_support.h"
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <random>
+
+#include "support/tempdir.h"
 
 namespace {
 
-using TopList = TopListTest;
+namespace fs = std::filesystem;
+const std::string file = ModTopList::fileName(), temporary = file + ".tmp";
 
-std::vector<unsigned> topScores(const ModTopList* list) {
-  return {list->entry(0).score, list->entry(1).score, list->entry(2).score};
-}
+class TopList : public TempDirTest {
+protected:
+  ModTopList* list = nullptr;
+  void SetUp() override {
+    TempDirTest::SetUp();
+    Cfr::I();
+    list = ModTopList::I();
+    list->loadFile();
+    nextMod = nullptr;
+  }
+  void TearDown() override {
+    nextMod = nullptr;
+    TempDirTest::TearDown();
+  }
+  // A result through the prompt, as the survival game hands it over.
+  void enterResult(unsigned score, const std::string& keys) {
+    list->add(score);
+    if (auto* prompt = dynamic_cast<ModPrompt*>(nextMod)) {
+      for (char key : keys) prompt->keydown(key);
+      prompt->keydown(vk::RETURN);
+      nextMod->init();
+    }
+    nextMod = nullptr;
+  }
+  std::vector<unsigned> topScores(unsigned n) {
+    std::vector<unsigned> scores;
+    for (unsigned i = 0; i < n; ++i) scores.push_back(list->entry(i).score);
+    return scores;
+  }
+  // The last message: whether it is at level 3 and holds text.
+  static bool reported(const std::string& text, unsigned record = 0) {
+    const std::string line = Cfr::I()->lineText(record);
+    return Cfr::I()->lineLevel(record) == 3 && line.find(text) != std::string::npos;
+  }
+};
 
-// The file as the chunk format's text form writes sixteen entries: the name as
-// four hexadecimal bytes, the score as a decimal.
-std::string expectedFile(const std::vector<std::pair<std::string, unsigned>>& entries) {
+// The file as the chunk format's text form writes sixteen places: the name as four
+// hexadecimal bytes, the score as a decimal.
+std::string listFile(const std::vector<std::pair<std::string, unsigned>>& entries) {
   std::string text;
   for (unsigned i = 0; i < 16; ++i) {
     const std::string id = std::string(1, char('A' + i)) + "_EN";
-    std::string name = i < entries.size() ? entries[i].first : "";
+    std::string name = i < entries.size() ? entries[i].first : "", hex;
     name.resize(4, '\0');
-    std::string hex;
-    for (char c : name) {
-      char byte[8];
-      std::snprintf(byte, sizeof byte, "%2x ", unsigned(static_cast<unsigned char>(c)));
-      hex += byte;
-    }
+    char byte[4];
+    for (char c : name)
+      hex += (std::snprintf(byte, sizeof byte, "%2x ", unsigned(static_cast<unsigned char>(c))), byte);
     text += "\t<" + id + ">\n\t\t<NAME>\n\t\t\t" + hex + "\n\t\t</NAME>\n\t\t<SCOR>\n\t\t\t" +
             std::to_string(i < entries.size() ? entries[i].second : 0) + " \n\t\t</SCOR>\n\t</" + id + ">\n";
   }
@@ -36,68 +88,248 @@ std::string expectedFile(const std::vector<std::pair<std::string, unsigned>>& en
 TEST_F(TopList, ResultsSortInAndTheFileHoldsSixteenEntries) {
   enterResult(0, "ZZ");  // a total of 0 does not beat sixteen empty places
   EXPECT_EQ(nextMod, nullptr);
-  EXPECT_FALSE(std::filesystem::exists(ModTopList::fileName()));
+  EXPECT_FALSE(fs::exists(file));
   enterResult(7, "AB");
   enterResult(7, "");  // the prompt offers the name typed last time
   enterResult(9, std::string(2, char(vk::BACKSPACE)) + "CDEF");
-  EXPECT_EQ(std::string(list->entry(0).name, 4), "cdef");
-  EXPECT_EQ(readFile(ModTopList::fileName()), expectedFile({{"cdef", 9}, {"ab", 7}, {"ab", 7}}));
+  EXPECT_EQ(readFile(file), listFile({{"cdef", 9}, {"ab", 7}, {"ab", 7}}));
   list->loadFile();
-  EXPECT_EQ(topScores(list), (std::vector<unsigned>{9, 7, 7}));
-}
-
-TEST_F(TopList, OnlyCapitalSSaves) {
-  list->keydown('s');
-  EXPECT_FALSE(std::filesystem::exists(ModTopList::fileName()));
-  list->keydown('S');
-  EXPECT_EQ(readFile(ModTopList::fileName()), expectedFile({}));
-}
-
-TEST_F(TopList, AFourByteNameLoadsWhole) {
-  writeFile(ModTopList::fileName(), expectedFile({{"ABCD", 300}, {"x", 20}}));
-  list->loadFile();
-  EXPECT_EQ(std::string(list->entry(0).name, 4), "ABCD");
-  EXPECT_EQ(list->entry(1).score, 20u);
+  EXPECT_EQ(topScores(3), (std::vector<unsigned>{9, 7, 7}));
+  EXPECT_EQ(std::string(list->entry(0).name, 4), "cdef");  // four bytes and no terminator
 }
 
 // Each in turn where the list should be; none of them may be lost.
 TEST_F(TopList, EveryUnreadableListIsKeptAsideUnderItsOwnNameAndTheGameGoesOn) {
-  const std::string file = ModTopList::fileName();
   // nullptr: a folder in its place, which no permission makes readable.
   const std::pair<const char*, std::string> damaged[] = {{"<A_EN>\n\t<NAME>ab", ".bad"},
                                                          {"<B_EN>", ".bad.1"},
                                                          {nullptr, ".bad.2"}};
   for (const auto& [bytes, suffix] : damaged) {
+    SCOPED_TRACE(suffix);
     if (bytes)
       writeFile(file, bytes);
     else
-      std::filesystem::create_directory(file);
+      fs::create_directory(file);
     list->loadFile();
-    EXPECT_EQ(list->entry(0).score, 0u) << suffix;
-    EXPECT_FALSE(std::filesystem::exists(file)) << suffix;
-    EXPECT_EQ(Cfr::I()->lineLevel(0), 3) << suffix;
-    EXPECT_NE(std::string(Cfr::I()->lineText(0)).find(file + suffix), std::string::npos) << suffix;
-    EXPECT_EQ(Cfr::I()->lineLevel(1), 3) << suffix;
-    EXPECT_EQ(std::string(Cfr::I()->lineText(1)).rfind("can not read " + file, 0), 0u) << suffix;
+    EXPECT_EQ(list->entry(0).score, 0u);
+    EXPECT_FALSE(fs::exists(file));
+    EXPECT_TRUE(reported("kept as " + file + suffix));
+    EXPECT_TRUE(reported("can not read " + file, 1));
   }
   EXPECT_EQ(readFile(file + ".bad"), damaged[0].first);
   EXPECT_EQ(readFile(file + ".bad.1"), damaged[1].first);
-  EXPECT_TRUE(std::filesystem::is_directory(file + ".bad.2"));
-  // With the damaged list out of the way, a new one is saved.
+  EXPECT_TRUE(fs::is_directory(file + ".bad.2"));
+  // With the damaged list out of the way a new one is saved, by a capital S only.
+  list->keydown('s');
+  EXPECT_FALSE(fs::exists(file));
   list->keydown('S');
-  EXPECT_EQ(readFile(file), expectedFile({}));
+  EXPECT_EQ(readFile(file), listFile({}));
 }
 
 TEST_F(TopList, AFailedSaveKeepsTheOldList) {
   enterResult(5, "OLD");
-  const std::string old = readFile(ModTopList::fileName());
-  std::filesystem::create_directory("data/toplist.dat.tmp");  // the temporary cannot be written
+  const std::string old = readFile(file);
+  fs::create_directory(temporary);  // the temporary cannot be written
   enterResult(6, "NEW");
-  EXPECT_EQ(readFile(ModTopList::fileName()), old);
-  EXPECT_EQ(Cfr::I()->lineLevel(0), 3);
-  EXPECT_NE(std::string(Cfr::I()->lineText(0)).find("the old list stays"), std::string::npos);
-  // What stood in the temporary's way was not the save's own: it stays.
-  EXPECT_TRUE(std::filesystem::is_directory("data/toplist.dat.tmp"));
+  EXPECT_EQ(readFile(file), old);
+  EXPECT_TRUE(reported("the old list stays"));
+  EXPECT_TRUE(fs::is_directory(temporary));  // what stood in the temporary's way was not the save's own
+}
+
+// Four letters that follow from the score, so that every entry can be checked.
+std::string nameOf(unsigned score) {
+  std::string name;
+  for (int i = 0; i < 4; ++i, score /= 26) name += char('a' + score % 26);
+  return name;
+}
+
+// Runs body in a child process: 0 when it passed, 1 when an expectation failed there (the
+// child prints which), skipped when body could not set up.
+constexpr int skipped = 77;
+int inChild(const std::function<bool()>& body) {
+  std::fflush(nullptr);  // nothing buffered may be written twice
+  const pid_t pid = fork();
+  if (pid == 0) {
+    const bool ran = body();
+    std::fflush(nullptr);
+    _exit(!ran ? skipped : ::testing::Test::HasFailure() ? 1 : 0);
+  }
+  int status = 0;
+  if (pid < 0 || waitpid(pid, &status, 0) != pid) return -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+class TopListCrash : public TopList {
+protected:
+  // The offered name erased and the score's own name typed in capitals.
+  void enterResult(unsigned score) {
+    std::string keys(4, char(vk::BACKSPACE));
+    for (char c : nameOf(score)) keys += char(c - 'a' + 'A');
+    TopList::enterResult(score, keys);
+  }
+  void expectInChild(const std::function<bool()>& body) {
+    const int result = inChild(body);
+    if (result == skipped) GTEST_SKIP() << "the fault cannot be arranged here";
+    EXPECT_EQ(result, 0) << "see the child's output above";
+  }
+  // In a child: prepare(), a first save, then fault() so that the next save fails; it must
+  // report reason and leave the old file alone, and once repair() has run the one after must
+  // succeed.
+  void expectFailedSaveKeepsOldList(const std::function<bool()>& prepare, const std::function<bool()>& fault,
+                                    const std::function<void()>& repair, const char* reason) {
+    expectInChild([&] {
+      if (!prepare()) return false;
+      enterResult(5);
+      const std::string old = readFile(file);
+      EXPECT_FALSE(old.empty());
+      EXPECT_TRUE(fault()) << "the fault did not take";
+      enterResult(6);
+      EXPECT_EQ(readFile(file), old);
+      EXPECT_FALSE(fs::exists(temporary));
+      EXPECT_TRUE(reported("the old list stays") && reported(reason)) << Cfr::I()->lineText(0);
+      repair();
+      list->keydown('S');
+      list->loadFile();
+      EXPECT_EQ(topScores(2), (std::vector<unsigned>{6, 5}));
+      return true;
+    });
+  }
+};
+
+// A child saves results 1, 2, 3, ... without end, reporting each finished save through a
+// pipe, and is killed at a random moment. The file must then load and hold the last reported
+// list or the next, byte for byte as the list saves itself. A junk temporary is left before
+// each child, as a crash would leave one, so that a kill inside a save shows as a changed
+// temporary.
+TEST_F(TopListCrash, AKillDuringSavingLeavesTheOldListOrTheNew) {
+  const std::string junk(3000, '<');
+  std::mt19937 random(std::random_device{}());
+  std::uniform_int_distribution<int> delay(0, 3000);  // microseconds
+  int insideSave = 0;
+  for (int round = 0; round < 500; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    writeFile(temporary, junk);
+    int report[2];
+    ASSERT_EQ(pipe(report), 0);
+    std::fflush(nullptr);
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      close(report[0]);
+      list->loadFile();
+      for (unsigned score = list->entry(0).score;; enterResult(++score))
+        if (write(report[1], &score, sizeof score) != sizeof score) _exit(2);
+    }
+    close(report[1]);
+    unsigned score = 0, reported = 0;
+    ASSERT_EQ(read(report[0], &score, sizeof score), ssize_t(sizeof score)) << "the saver did not start";
+    usleep(useconds_t(delay(random)));
+    kill(pid, SIGKILL);
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "the saver ended by itself: " << status;
+    for (reported = score; read(report[0], &score, sizeof score) == sizeof score;) reported = score;
+    close(report[0]);
+    insideSave += fs::exists(temporary) && readFile(temporary) != junk;
+
+    list->loadFile();
+    ASSERT_FALSE(fs::exists(file + ".bad")) << "the list did not load";
+    const unsigned top = list->entry(0).score;
+    ASSERT_TRUE(top == reported || top == reported + 1) << "the file holds " << top << " after " << reported;
+    for (unsigned i = 0; i < ModTopList::places; ++i) {  // top, top-1, ... and empty places below 1
+      const unsigned expected = top > i ? top - i : 0;
+      ASSERT_EQ(list->entry(i).score, expected) << "place " << i;
+      ASSERT_EQ(std::string(list->entry(i).name, 4), expected ? nameOf(expected) : std::string(4, '\0'));
+    }
+    if (top > 0) {
+      list->save("written.dat");
+      ASSERT_EQ(readFile(file), readFile("written.dat"));
+    }
+  }
+  std::printf("500 kills, %d inside a save\n", insideSave);
+  EXPECT_GT(insideSave, 0) << "no kill landed inside a save";
+}
+
+// A small tmpfs on data/, in a mount namespace of the child's own, filled up: with bytes, so
+// that the temporary cannot be written, or with empty files, so that it cannot be created.
+bool mountSmallDisk() {
+  return unshare(CLONE_NEWNS) == 0 && mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+         mount("tmpfs", "data", "tmpfs", MS_NOSUID | MS_NODEV, "size=64k,nr_inodes=64") == 0;
+}
+bool fillWithBytes() {
+  const int fd = open("data/filler0", O_CREAT | O_WRONLY, 0644);
+  const std::string block(4096, 'f');
+  while (write(fd, block.data(), block.size()) > 0) {
+  }
+  const bool full = errno == ENOSPC;
+  close(fd);
+  return full;
+}
+bool fillWithFiles() {
+  for (int i = 0;; ++i) {
+    const int fd = open(("data/filler" + std::to_string(i)).c_str(), O_CREAT | O_WRONLY, 0644);
+    if (fd < 0) return errno == ENOSPC;
+    close(fd);
+  }
+}
+
+TEST_F(TopListCrash, ASaveIntoAFullDiskKeepsTheOldList) {
+  if (geteuid() != 0) GTEST_SKIP() << "mounting a tmpfs needs root";
+  const auto removeFillers = [] {
+    for (int i = 0; fs::remove("data/filler" + std::to_string(i)); ++i) {
+    }
+  };
+  for (bool (*fill)() : {fillWithBytes, fillWithFiles}) {
+    SCOPED_TRACE(fill == fillWithBytes ? "filled with bytes" : "filled with files");
+    expectFailedSaveKeepsOldList(mountSmallDisk, fill, removeFillers, "No space left on device");
+  }
+}
+
+// The same through a file size limit, which needs no privileges.
+TEST_F(TopListCrash, ASaveOverTheFileSizeLimitKeepsTheOldList) {
+  const auto limit = [](rlim_t bytes) {
+    rlimit size{};
+    getrlimit(RLIMIT_FSIZE, &size);
+    size.rlim_cur = bytes;
+    return setrlimit(RLIMIT_FSIZE, &size) == 0;
+  };
+  expectFailedSaveKeepsOldList([] { return signal(SIGXFSZ, SIG_IGN) != SIG_ERR; }, [&] { return limit(512); },
+                               [&] { limit(RLIM_INFINITY); }, "File too large");
+}
+
+// A list without read permission is kept aside; where it cannot be moved, the list refuses to
+// save over it, even once the folder would allow that. Root reads and renames whatever the
+// permissions say: a child that is root becomes nobody, owner of the test folder.
+TEST_F(TopListCrash, AListThatCannotBeReadIsNeverSavedOver) {
+  const std::string aside = file + ".bad";
+  expectInChild([&] {
+    const uid_t nobody = 65534;
+    if (geteuid() == 0 && !(chown(".", nobody, nobody) == 0 && chown("data", nobody, nobody) == 0 &&
+                            setgroups(0, nullptr) == 0 && setgid(nobody) == 0 && setuid(nobody) == 0))
+      return false;
+    enterResult(5);
+    const std::string five = readFile(file);
+    chmod(file.c_str(), 0);
+    list->loadFile();
+    EXPECT_TRUE(reported("Permission denied", 1)) << Cfr::I()->lineText(1);
+    EXPECT_TRUE(reported(aside)) << Cfr::I()->lineText(0);
+    enterResult(6);
+    chmod(aside.c_str(), 0600);
+    EXPECT_EQ(readFile(aside), five);
+
+    const std::string six = readFile(file);
+    chmod(file.c_str(), 0);
+    chmod("data", 0555);
+    list->loadFile();
+    EXPECT_EQ(Cfr::I()->lineLevel(0), 3);
+    chmod("data", 0755);
+    enterResult(7);
+    EXPECT_TRUE(reported("the old list stays")) << Cfr::I()->lineText(0);
+    chmod(file.c_str(), 0600);
+    EXPECT_EQ(readFile(file), six);
+    EXPECT_FALSE(fs::exists(aside + ".1"));
+    return true;
+  });
 }
 
 }  // namespace
