@@ -1,4 +1,4 @@
-// Tests of the shell: module changes, messages and the settings file.
+// The shell: module changes, window messages and the settings file.
 #include "shell.h"
 #include "modMainMenu.h"
 
@@ -39,8 +39,7 @@ protected:
     setCurrentModule(&screen);
     nextMod = nullptr;
     while (Cfr::I()->getMode() != 'C') Cfr::I()->changeMode();
-    scrwidth = 1024;
-    scrheight = 768;
+    scrwidth = 1024, scrheight = 768;
   }
 };
 
@@ -50,10 +49,8 @@ TEST_F(Shell, ModuleChangesTakeEffectAtTheNextFrame) {
   nextMod = &next;  // the later request wins
   EXPECT_EQ(currentModule(), &screen);
   frameUpdate();
-  EXPECT_EQ(currentModule(), &next);
-  EXPECT_EQ(next.inits, 1);
-  EXPECT_EQ(other.inits, 0);
-  EXPECT_EQ(next.updates, 1);
+  EXPECT_EQ(std::make_tuple(currentModule(), next.inits, other.inits, next.updates),
+            std::make_tuple((Mod*)&next, 1, 0, 1));
   nextMod = &next;  // asking for the current module runs its init again
   frameUpdate();
   EXPECT_EQ(next.inits, 2);
@@ -89,9 +86,7 @@ TEST_F(Shell, TheOpenConsoleTakesEveryKeyAndAllText) {
   key(vk::ESCAPE);
   for (char c : std::string("print x")) wndProc({Message::Char, static_cast<unsigned char>(c)});
   EXPECT_STREQ(Cfr::I()->getInput(), "print x");
-  EXPECT_EQ(screen.events, "");
-  EXPECT_FALSE(paused());
-  EXPECT_EQ(nextMod, nullptr);
+  EXPECT_EQ(std::make_tuple(screen.events, paused(), nextMod), std::make_tuple(std::string(), false, (Mod*)nullptr));
   key(vk::GRAVE);
   key(vk::GRAVE);
   EXPECT_TRUE(keys[vk::GRAVE]);
@@ -99,14 +94,12 @@ TEST_F(Shell, TheOpenConsoleTakesEveryKeyAndAllText) {
 
 TEST_F(Shell, MousePositionsAndSizes) {
   wndProc({Message::LButtonDown, 0, 0, 0});
-  EXPECT_FLOAT_EQ(screen.lastX, -1);
-  EXPECT_FLOAT_EQ(screen.lastY, 1);
+  EXPECT_EQ(std::make_pair(screen.lastX, screen.lastY), std::make_pair(-1.0f, 1.0f));
   wndProc({Message::MouseMove, 0, 1023, 767});
   EXPECT_FLOAT_EQ(screen.lastX, 1 - 2.0f / 1024);
   EXPECT_FLOAT_EQ(screen.lastY, 2.0f / 768 - 1);
   wndProc({Message::Size, 0, 640, 0});
-  EXPECT_EQ(scrwidth, 640);
-  EXPECT_EQ(scrheight, 1);
+  EXPECT_EQ(std::make_pair(scrwidth, scrheight), std::make_pair(640, 1));
 }
 
 TEST_F(Shell, SettingsFileWordsAndNumbers) {
