@@ -1,17 +1,49 @@
-// The player's folder of an installed game: where it is, the first start, a
-// later one, an upgrade, a folder that cannot be made; and the source tree left as it is.
+// The installed game: its command line, and the player's folder: where it is, the first start,
+// a later one, an upgrade, a folder that cannot be made; and the source tree left as it is.
+#include "commandLine.h"
 #include "userFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "support/tempdir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+
+TEST(CommandLine, FilteringWordsPlayTheFirstOtherWordDecides) {
+  const StartInfo info{"1.2.3", "/home/p/.local/share/giftguard", "/usr/share/games/giftguard"};
+  struct Row {
+    std::vector<const char*> words;
+    int status;
+    std::string out, err;  // parts each must hold
+  };
+  const Row rows[] = {
+      {{}, -1, "", ""},
+      {{"-n"}, -1, "", ""},
+      {{"-nf", "-fullscreen", "nice", "F"}, -1, "", ""},
+      {{"-n", "--version"}, 0, "giftguard 1.2.3\n", ""},
+      {{"--help", "-x"}, 0, "  /home/p/.local/share/giftguard\n", ""},
+      {{"--help"}, 0, "  /usr/share/games/giftguard\n", ""},
+      {{"-x"}, 2, "", "giftguard: unknown argument '-x'\nusage: giftguard"},
+      {{"--fullscreen"}, 2, "", "unknown argument '--fullscreen'"},
+      {{"-n", "", "--help"}, 2, "", "unknown argument ''"},
+  };
+  for (const Row& row : rows) {
+    std::vector<const char*> argv{"giftguard"};
+    argv.insert(argv.end(), row.words.begin(), row.words.end());
+    const Answer answer = answerCommandLine(int(argv.size()), argv.data(), info);
+    SCOPED_TRACE(row.words.empty() ? "(none)" : row.words[0]);
+    EXPECT_EQ(answer.status, row.status);
+    EXPECT_NE(answer.out.find(row.out), std::string::npos) << answer.out;
+    EXPECT_NE(answer.err.find(row.err), std::string::npos) << answer.err;
+    EXPECT_TRUE(answer.status == 2 ? answer.out.empty() : answer.err.empty());
+  }
+}
 
 TEST(UserFolderFor, XdgDataHomeFirstThenHome) {
   EXPECT_EQ(userFolderFor("/x/data", "/home/p"), "/x/data/giftguard");
@@ -21,15 +53,16 @@ TEST(UserFolderFor, XdgDataHomeFirstThenHome) {
   EXPECT_EQ(userFolderFor(nullptr, "relative"), "");
 }
 
-// An install of conf.txt, defvar.txt and two pictures; the player's folder
-// beside it, started from a folder without data/.
+// An install of conf.txt, defvar.txt and two pictures; the player's folder beside it, started
+// from a folder without data/.
 class UserFolder : public TempDirTest {
 protected:
-  fs::path installed, folder;
+  fs::path installed, folder, data;
   void SetUp() override {
     TempDirTest::SetUp();
     installed = dir / "usr/share/games/giftguard";
     folder = dir / "home/.local/share/giftguard";
+    data = folder / "data";
     fs::create_directories(installed);
     writeFile(installed / "conf.txt", "fast 1024 768 window\n");
     writeFile(installed / "defvar.txt", "fullscreen 0\n");
@@ -46,24 +79,27 @@ protected:
     fs::current_path(dir / "elsewhere");
   }
   bool linked(const std::string& name) {
-    return fs::is_symlink(folder / "data" / name) && fs::read_symlink(folder / "data" / name) == installed / name;
+    return fs::is_symlink(data / name) && fs::read_symlink(data / name) == installed / name;
   }
 };
 
-TEST_F(UserFolder, FirstStartCopiesTheSettingsAndLinksTheRest) {
+TEST_F(UserFolder, FirstStartCopiesTheSettingsAndLinksTheRestAndAnUpgradeFollows) {
   startWell();
   EXPECT_EQ(fs::status(folder).permissions() & fs::perms::all, fs::perms::owner_all);
   for (const char* name : {"conf.txt", "defvar.txt"}) {
-    EXPECT_FALSE(fs::is_symlink(folder / "data" / name)) << name;
-    EXPECT_EQ(readFile(folder / "data" / name), readFile(installed / name)) << name;
+    EXPECT_FALSE(fs::is_symlink(data / name)) << name;
+    EXPECT_EQ(readFile(data / name), readFile(installed / name)) << name;
   }
-  EXPECT_TRUE(linked("bg.png"));
-  EXPECT_TRUE(linked("gift.png"));
+  EXPECT_TRUE(linked("bg.png") && linked("gift.png"));
+  writeFile(installed / "boss.png", "boss");
+  fs::remove(installed / "gift.png");
+  startWell();
+  EXPECT_TRUE(linked("boss.png") && linked("bg.png"));
+  EXPECT_FALSE(fs::exists(fs::symlink_status(data / "gift.png")));
 }
 
 TEST_F(UserFolder, LaterStartsKeepWhatThePlayerMadeAndMendTheLinks) {
   startWell();
-  const fs::path data = folder / "data";
   writeFile(data / "conf.txt", "nice 800 600 window\n");
   writeFile(data / "toplist.dat", "list");
   fs::remove(data / "bg.png");
@@ -79,27 +115,13 @@ TEST_F(UserFolder, LaterStartsKeepWhatThePlayerMadeAndMendTheLinks) {
   EXPECT_TRUE(linked("gift.png"));
 }
 
-TEST_F(UserFolder, AnUpgradeBringsNewFilesAndTakesRemovedOnesAway) {
-  startWell();
-  writeFile(installed / "boss.png", "boss");
-  fs::remove(installed / "gift.png");
-  startWell();
-  EXPECT_TRUE(linked("boss.png"));
-  EXPECT_FALSE(fs::exists(fs::symlink_status(folder / "data/gift.png")));
-  EXPECT_TRUE(linked("bg.png"));
-}
-
 TEST_F(UserFolder, AFolderThatCannotBeMadeIsOneMessageAndNoMove) {
   writeFile(dir / "home", "a file where the folder would go");
   std::string error;
   EXPECT_FALSE(start(error));
   EXPECT_EQ(error, "cannot make the folder " + (dir / "home/.local").string() + ": Not a directory");
   EXPECT_EQ(fs::current_path(), dir / "elsewhere");
-}
-
-TEST_F(UserFolder, AFolderWithDataIsUsedAsItIs) {
-  fs::current_path(dir);  // the test's folder has data/, as the source tree has
-  std::string error;
+  fs::current_path(dir);  // the test's folder has data/, as the source tree has: used as it is
   EXPECT_TRUE(start(error));
   EXPECT_EQ(fs::current_path(), dir);
   EXPECT_FALSE(fs::exists(folder));
