@@ -1,19 +1,110 @@
-// The play field: its list, spawning, clicks, score and level.
+// The play field and what plays on it: its list, spawning, clicks, score and level; the
+// enemies; the rule sets and the game-over screen; and what the player hears of all of it.
+#include "gift.h"
+#include "kalvor.h"
 #include "luxmobil.h"
+#include "modGame.h"
 #include "modMainMenu.h"
+#include "modTopList.h"
+#include "modgameover.h"
+#include "modgamesuperarcade.h"
+#include "modgamesupersurvival.h"
 #include "priestArmor.h"
 #include "priestRope.h"
 #include "priestRun.h"
+#include "soundtrack.h"
 #include "zombie.h"
+
+#include <kro/cfr.h>
+#include <kro/keys.h>
+#include <kro/modMenu.h>
+#include <kro/modPrompt.h>
+#include <kro/modtxtshow.h>
+#include <kro/sound.h>
+#include <tessel/tessel.h>
+#include <tessel/var.h>
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
 #include <map>
+#include <set>
+#include <tuple>
 #include <typeinfo>
 
-#include "game_support.h"
+#include "support/tempdir.h"
 
 namespace {
+
+using Names = std::vector<std::string>;
+Names times(int n, const std::string& name) { return Names(size_t(n), name); }
+Names operator+(Names a, const Names& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+// A cleared field at a chosen level, in a fresh folder, whose rule set records its results;
+// every sound is recorded too, and each name heard must have its file among the shipped
+// sounds, or it would be silent in play.
+struct RecordingRules : ModGameSuper {
+  std::vector<std::pair<bool, int>> results;
+  void result(bool win, int score) override { results.emplace_back(win, score); }
+};
+
+class FieldTest : public TempDirTest, SoundSink {
+protected:
+  ModGame* game = ModGame::I();
+  RecordingRules rules;
+  Names heard;  // since the field was last started
+  std::set<std::string> everHeard;
+
+  void play(const char* name, float) override { heard.push_back(name), everHeard.insert(name); }
+  void music(const std::string&, float) override {}
+  void SetUp() override {
+    TempDirTest::SetUp();
+    kroSetSoundSink(this);
+    Var::get("godmode") = std::string("0");
+    std::srand(1);
+    startAt(1);
+  }
+  void TearDown() override {
+    startAt(0);
+    kroSetSoundSink(nullptr);
+    for (const std::string& name : everHeard)
+      EXPECT_TRUE(Tessel::is_file((std::string(GIFTGUARD_SOURCE_DIR) + "/data/sound/" + name + ".wav").c_str()))
+          << name;
+    TempDirTest::TearDown();
+  }
+  void startAt(unsigned level) {
+    game->reset(level, &rules);
+    game->scoreLimit = 0;
+    nextMod = nullptr;
+    frames(1, 0);  // places the gifts
+    heard.clear();
+  }
+  // Field frames without spawning: the boss flag holds the spawner back.
+  void frames(int n, float t) {
+    const bool held = game->kalvor;
+    for (int i = 0; i < n; ++i) game->kalvor = true, game->update(t);
+    game->kalvor = held;
+  }
+  Gift* gift(unsigned i) { return static_cast<Gift*>(game->ob(i)); }
+  // Puts an object and its parts at (x, y) and places their corners without moving them.
+  void place(Ob* ob, float x, float y) {
+    ob->x = x, ob->y = y;
+    for (unsigned i = 0; i < game->obCount(); ++i)
+      if (game->ob(i) == ob || game->ob(i)->parent == ob) game->ob(i)->Ob::update(0);
+  }
+  // The reason on the game-over screen when a loss was reported, else "".
+  static std::string lossText() {
+    auto* over = dynamic_cast<ModGameOver*>(nextMod);
+    return over && over->getText() ? over->getText() : "";
+  }
+};
+
+// ---- The field -----------------------------------------------------------------------------
 
 // A plain object for the list's own operations.
 struct Thing : Ob {
@@ -26,13 +117,13 @@ TEST_F(Field, ListKeepsOrderAsObjectsComeAndGo) {
   Thing *a = new Thing, *b = new Thing, *c = new Thing;
   game->moveObUp(a);
   const auto objects = [&] {
-    std::vector<Ob *> list;
+    std::vector<Ob*> list;
     for (unsigned i = 0; i < game->obCount(); ++i) list.push_back(game->ob(i));
     return list;
   };
-  EXPECT_EQ(objects(), (std::vector<Ob *>{gift(0), gift(1), b, c, a}));
+  EXPECT_EQ(objects(), (std::vector<Ob*>{gift(0), gift(1), b, c, a}));
   delete c;
-  EXPECT_EQ(objects(), (std::vector<Ob *>{gift(0), gift(1), b, a}));
+  EXPECT_EQ(objects(), (std::vector<Ob*>{gift(0), gift(1), b, a}));
   Thing stray;  // registered on construction; taking it out twice changes nothing
   game->rmOb(&stray);
   game->rmOb(&stray);
@@ -80,7 +171,7 @@ TEST_F(Field, LevelChoosesTheKinds) {
   };
   EXPECT_EQ(sample(1, 50), (std::map<std::string, int>{{typeid(Zombie).name(), 50}}));
   auto kinds = sample(5, 1000);
-  for (const char *kind : {typeid(Zombie).name(), typeid(PriestRun).name(), typeid(PriestArmor).name(),
+  for (const char* kind : {typeid(Zombie).name(), typeid(PriestRun).name(), typeid(PriestArmor).name(),
                            typeid(PriestRope).name(), typeid(Luxmobil).name()})
     EXPECT_NEAR(kinds[kind], 200, 60) << kind;
   EXPECT_TRUE(sample(0, 20).empty());  // "gotolevel 0": nothing spawns, nothing divides by zero
@@ -94,11 +185,12 @@ TEST_F(Field, ClicksHitTheEarliestObjectUnderThePoint) {
   game->mouseLDown(0.5f, 0.12f);  // the head alone: killed at once
   EXPECT_EQ(game->getScore(), 1);
   EXPECT_EQ(game->obCount(), 2u);
+  EXPECT_EQ(heard, (Names{"zombieHit", "headShot", "zombieDie"}));
   game->mouseLDown(0.9f, 0.9f);  // nothing there
   EXPECT_EQ(lossText(), "");
   game->mouseLDown(0.15f, 0.0f);
   EXPECT_EQ(lossText(), "Strzeliles w prezent.");
-  EXPECT_EQ(dynamic_cast<ModGameOver *>(nextMod)->getPicture(), nullptr);
+  EXPECT_EQ(dynamic_cast<ModGameOver*>(nextMod)->getPicture(), nullptr);
 }
 
 TEST_F(Field, GodmodeIgnoresLossesAndANonNumberCountsAsZero) {
@@ -125,6 +217,7 @@ TEST_F(Field, LevelEndsAtTheScoreAfterTheLimitAndSurvivalRaisesTheLevelNowAndThe
   frames(1, 0.01f);
   EXPECT_EQ(rules.results.size(), 1u);
   EXPECT_NEAR(double(game->getLevel()), 101.0, 35.0);  // one point in 64
+  EXPECT_EQ(heard, times(int(game->getLevel()) - 1, "levelUp"));
 }
 
 TEST_F(Field, GotolevelRestartsTheFieldKeepingRulesAndLimit) {
@@ -136,17 +229,347 @@ TEST_F(Field, GotolevelRestartsTheFieldKeepingRulesAndLimit) {
   EXPECT_EQ(Cfr::I()->exec("gotolevel 4"), 0);
   EXPECT_EQ(game->getLevel(), 4u);
   ASSERT_EQ(game->obCount(), 2u);  // just the two gifts, back in their places
-  EXPECT_EQ(gift(0)->x, -0.15f);
-  EXPECT_EQ(gift(1)->x, 0.15f);
-  EXPECT_EQ(game->getScore(), 0);
-  EXPECT_FALSE(game->autoIncLevel);
-  EXPECT_EQ(game->scoreLimit, 40u);
+  EXPECT_EQ(std::make_tuple(gift(0)->x, gift(1)->x, game->getScore(), game->autoIncLevel, game->scoreLimit),
+            std::make_tuple(-0.15f, 0.15f, 0, false, 40u));
   EXPECT_EQ(game->getGameSuper(), &rules);
   Cfr::I()->exec("gotolevel four");  // refused by the console, the field untouched
   EXPECT_EQ(std::string(Cfr::I()->lineText(0)), "error during exec 'gotolevel four': not numeric");
   Cfr::I()->exec("gotolevel 1 2");
   EXPECT_EQ(std::string(Cfr::I()->lineText(0)), "error during exec 'gotolevel 1 2': use exacly 1 argument");
   EXPECT_EQ(game->getLevel(), 4u);
+}
+
+// ---- The enemies ---------------------------------------------------------------------------
+
+using Enemies = FieldTest;
+
+// Exposes the stand point.
+template <typename Priest> struct Standing : Priest {
+  float standX() const { return this->tx; }
+  float standY() const { return this->ty; }
+};
+using Armor = Standing<PriestArmor>;
+using Rope = Standing<PriestRope>;
+
+TEST_F(Enemies, EachKindDiesOfItsLivesInBodyHitsAndSoundsEachHit) {
+  struct Kind {
+    std::function<Enemy*()> make;
+    int lives;
+    const char *hit, *death;
+  };
+  const Kind kinds[] = {{[] { return new Zombie; }, 2, "zombieHit", "zombieDie"},
+                        {[] { return new PriestRun; }, 3, "priestHit", "priestDie"},
+                        {[] { return new PriestArmor; }, 3, "armorHit", "armorDie"},
+                        {[] { return new PriestRope; }, 3, "priestHit", "ropeDie"},
+                        {[] { return new Kalvor; }, 40, "bossHit", "bossDie"},
+                        {[] { return new Luxmobil; }, 100, "carHit", "carDie"}};
+  for (const Kind& kind : kinds) {
+    startAt(1);
+    Enemy* enemy = kind.make();
+    heard.clear();  // an arrival of its own
+    for (int i = 1; i < kind.lives; ++i) enemy->hit();
+    EXPECT_EQ(heard, times(kind.lives - 1, kind.hit)) << kind.death;  // still alive
+    enemy->hit();
+    EXPECT_EQ(heard, (times(kind.lives, kind.hit) + Names{kind.death})) << kind.death;
+    EXPECT_EQ(game->obCount(), 2u) << kind.death;
+  }
+}
+
+TEST_F(Enemies, RunnerTakesTheGiftAfterASecondFleesToTheNearerEdgeAndDropsItWhereItFalls) {
+  delete gift(1);  // the one gift left is its target
+  Gift* target = gift(0);
+  Zombie* zombie = new Zombie;
+  place(zombie, target->x, target->y);
+  zombie->update(0.01f);
+  for (int i = 0; i < 4; ++i) zombie->update(0.25f);  // exactly 1.0 s: still standing
+  EXPECT_EQ(zombie->act, 'T');
+  EXPECT_EQ(target->parent, nullptr);
+  zombie->update(0.25f);
+  EXPECT_EQ(target->parent, zombie);
+  const float start = zombie->x;
+  zombie->update(0.1f);
+  EXPECT_EQ(zombie->x < start, start < 0);
+  while (zombie->x > -1.0f && zombie->x < 1.0f) {
+    EXPECT_EQ(nextMod, nullptr);
+    zombie->update(0.1f);
+  }
+  EXPECT_EQ(lossText(), "Zarekwirowane prezent, polegles.");
+  zombie->update(0.1f);  // heard once, though the loss is reported again while it stays gone
+  EXPECT_EQ(heard, (Names{"giftTaken", "giftStolen"}));
+  const float x = zombie->x, y = zombie->y;
+  zombie->kill();
+  ASSERT_EQ(game->obCount(), 1u);
+  EXPECT_EQ(std::make_tuple(target->parent, target->x, target->y), std::make_tuple((Ob*)nullptr, x, y));
+}
+
+TEST_F(Enemies, RunnerOnAFieldWithoutGiftsWalksOff) {
+  delete gift(0);
+  delete gift(0);
+  Zombie* zombie = new Zombie;
+  const float start = zombie->x;
+  frames(20, 0.1f);
+  EXPECT_EQ(zombie->act, 'R');
+  EXPECT_GT(std::abs(zombie->x), std::abs(start));
+  EXPECT_EQ(nextMod, nullptr);
+}
+
+TEST_F(Enemies, PriestsGlowAtTheirStandPointAndEndTheGame1Point1SecondsLater) {
+  auto glow = [&](auto* priest, const std::string& body) {
+    SCOPED_TRACE(body);
+    place(priest, priest->standX(), priest->standY());
+    priest->update(0.01f);
+    EXPECT_EQ(heard, Names{"glow"});
+    for (int i = 0; i < 4; ++i) priest->update(0.25f);
+    EXPECT_EQ(priest->getTex(), body + "R.png");
+    priest->update(0.25f);
+    EXPECT_EQ(priest->getTex(), body + "S.png");
+    priest->update(0.1f);
+    EXPECT_EQ(nextMod, nullptr);
+    priest->update(0.01f);
+    EXPECT_EQ(lossText(), "Okazano ci katolickie milosierdzie.");
+    EXPECT_STREQ(dynamic_cast<ModGameOver*>(nextMod)->getPicture(), "data/lost.png");
+  };
+  glow(new Armor, "data/priestArmorBody");
+  startAt(1);
+  glow(new Rope, "data/priestRopeBody");
+}
+
+TEST_F(Enemies, StandPointsKeepClearOfTheGifts) {
+  for (int i = 0; i < 300; ++i, startAt(1)) {
+    Armor* a = new Armor;
+    EXPECT_TRUE(a->standX() >= -0.8f && a->standX() < 0.8f) << a->standX();
+    EXPECT_LT(a->standY(), std::abs(a->standX()) < 0.2f ? -0.1f : 0.2f);
+    Rope* r = new Rope;  // comes down from above the field
+    EXPECT_TRUE(r->x == r->standX() && r->y == 1.2f);
+    EXPECT_TRUE(r->standY() >= 0.45f && r->standY() < 0.75f) << r->standY();
+  }
+}
+
+TEST_F(Enemies, RopePriestHeadSitsLeftAndIsSmaller) {
+  place(new Rope, 0, 0);
+  Ob* head = game->ob(3);
+  EXPECT_TRUE(head->isItIn(-0.06f, 0.139f));
+  EXPECT_FALSE(head->isItIn(-0.06f, 0.141f));
+  EXPECT_FALSE(head->isItIn(-0.101f, 0.1f));
+  EXPECT_TRUE(head->isItIn(-0.099f, 0.1f));
+}
+
+// Where the body's quad covers the head's, a click hits the body: the drawn face must lie in
+// the rest, so that a click on it is the head shot it looks like.
+TEST_F(Enemies, TheDrawnFaceOfEveryHeadTakesTheClick) {
+  const std::function<Enemy*()> kinds[] = {[] { return new Zombie; }, [] { return new PriestRun; },
+                                           [] { return new PriestArmor; }, [] { return new PriestRope; },
+                                           [] { return new Kalvor; }};
+  std::set<std::string> seen;
+  for (int round = 0; round < 16; ++round)  // each priest wears both heads in turn
+    for (const auto& make : kinds) {
+      startAt(1);
+      Enemy* enemy = make();
+      place(enemy, 0.5f, -0.5f);  // clear of the gifts
+      Ob* head = game->ob(3);
+      SCOPED_TRACE(head->getTex());
+      seen.insert(std::string(typeid(*enemy).name()) + head->getTex());
+      // The face: the box round the shapes the picture's source marks 'face', which the art
+      // script writes as the tEXt chunk "face" (x0 y0 x1 y1, pixels from the top left).
+      const std::string png = readFile(std::string(GIFTGUARD_SOURCE_DIR) + "/" + head->getTex());
+      auto word = [&](size_t at) {
+        unsigned n = 0;
+        for (size_t i = at; i < at + 4; ++i) n = n << 8 | static_cast<unsigned char>(png[i]);
+        return n;
+      };
+      float x0 = 0, y0 = 0, x1 = 0, y1 = 0, width = 0, height = 0;
+      for (size_t at = 8; at + 16 <= png.size(); at += 12 + word(at)) {
+        if (png.compare(at + 4, 4, "IHDR") == 0) width = float(word(at + 8)), height = float(word(at + 12));
+        if (png.compare(at + 4, 9, std::string("tEXtface", 9)) == 0)
+          std::sscanf(png.substr(at + 13, word(at) - 5).c_str(), "%f %f %f %f", &x0, &y0, &x1, &y1);
+      }
+      ASSERT_LT(x0, x1) << "no face marked";
+      // The picture is stretched over the quad, its top row along corners 0 and 3.
+      const float* c = head->corners();
+      auto fieldX = [&](float px) { return c[0] + (c[4] - c[0]) * px / width; };
+      auto fieldY = [&](float py) { return c[1] - (c[1] - c[3]) * py / height; };
+      for (float px : {x0, x1})
+        for (float py : {y0, y1}) {
+          EXPECT_TRUE(head->isItIn(fieldX(px), fieldY(py))) << px << "," << py;
+          EXPECT_FALSE(enemy->isItIn(fieldX(px), fieldY(py))) << px << "," << py;
+        }
+      if (dynamic_cast<Kalvor*>(enemy)) continue;  // the boss's head only passes the hit on
+      game->mouseLDown(fieldX((x0 + x1) / 2), fieldY((y0 + y1) / 2));
+      EXPECT_EQ(game->getScore(), 1);
+      EXPECT_EQ(game->obCount(), 2u);
+    }
+  EXPECT_EQ(seen.size(), 8u);
+}
+
+TEST_F(Enemies, LimousineDeliversTheBossAndLeaves) {
+  Luxmobil* limo = new Luxmobil;
+  EXPECT_TRUE(game->kalvor);
+  float t = 0;
+  while (limo->act == 'G' && t < 10) frames(1, 0.05f), t += 0.05f;
+  EXPECT_NEAR(t, 2.7, 0.1);  // it stops once x² is below the step
+  frames(4, 0.25f);
+  EXPECT_EQ(game->obCount(), 3u);  // still standing at 1.0 s
+  frames(1, 0.25f);
+  ASSERT_EQ(game->obCount(), 5u);
+  EXPECT_EQ(game->ob(4), limo);  // over the boss and its head
+  auto* boss = dynamic_cast<Kalvor*>(game->ob(2));
+  ASSERT_NE(boss, nullptr);
+  frames(1, 0);                // the boss came in the update pass at the limousine's place: placed next frame
+  game->mouseLDown(0, -0.5f);  // both overlap: the boss takes it
+  EXPECT_EQ(game->obCount(), 5u);
+  while (game->obCount() == 5 && t < 20) frames(1, 0.05f), t += 0.05f;
+  EXPECT_EQ(game->obCount(), 4u);  // the limousine has gone
+  EXPECT_TRUE(game->kalvor);
+  for (int i = 0; i < 38; ++i) boss->hit();
+  game->ob(3)->hit();  // the boss's head counts as a body hit
+  EXPECT_EQ(game->getScore(), 257);
+  EXPECT_EQ(game->obCount(), 2u);
+  EXPECT_FALSE(game->kalvor);
+  EXPECT_EQ(heard, (Names{"carArrive", "bossArrive", "carLeave"} + times(40, "bossHit") + Names{"bossDie"}));
+}
+
+TEST_F(Enemies, ABossEventCutShortDoesNotStopSpawning) {
+  Luxmobil* limo = new Luxmobil;
+  for (int i = 0; i < 100; ++i) limo->hit();
+  EXPECT_EQ(game->getScore(), 1);
+  EXPECT_FALSE(game->kalvor);
+  new Luxmobil;
+  game->reset(1, nullptr);
+  EXPECT_FALSE(game->kalvor);
+  game->update(1.0f);
+  EXPECT_GT(game->obCount(), 2u);
+}
+
+// ---- The rule sets -------------------------------------------------------------------------
+
+class Rules : public FieldTest {
+protected:
+  // One frame of the module the shell would make current.
+  static void showing(Mod& module, float seconds) {
+    nextMod = nullptr;
+    module.init();
+    module.update(seconds);
+  }
+  // Wins the running level with the score just past its limit.
+  void winLevel(ModGameSuper& rules) { rules.result(true, int(game->scoreLimit) + 1); }
+  ModTxtShow* const story = ModTxtShow::I(nullptr, nullptr, "data/bg.png");
+};
+
+TEST_F(Rules, ArcadeRunsFiveLevelsWithStoriesAndEndsOnTheEndPage) {
+  writeFile("data/story2.txt", "Level two\n");
+  writeFile("data/theend.txt", "The end\n");
+  ModGameSuperArcade arcade;
+  showing(arcade, 1.9f);
+  EXPECT_EQ(nextMod, nullptr);
+  for (unsigned level = 1; level <= 5; ++level) {
+    arcade.update(0.2f);
+    EXPECT_EQ(std::make_tuple(arcade.getLevel(), game->getLevel(), game->scoreLimit, game->getGameSuper()),
+              std::make_tuple(level, level, level * 10 + 10, (ModGameSuper*)&arcade));
+    EXPECT_EQ(nextMod, level == 2 ? static_cast<Mod*>(story) : game) << level;  // a story, where there is one
+    winLevel(arcade);
+    EXPECT_EQ(nextMod, &arcade);
+    showing(arcade, 1.9f);
+  }
+  EXPECT_EQ(arcade.getScoreSum(), 21 + 31 + 41 + 51 + 61);
+  arcade.update(0.2f);
+  EXPECT_EQ(nextMod, story);
+  EXPECT_EQ(story->lineCount(), 2u);
+  EXPECT_EQ(game->getLevel(), 0u);
+  EXPECT_EQ(heard, (times(5, "levelWon") + Names{"arcadeWon"}));
+  std::remove("data/theend.txt");  // a missing end page leads straight to the menu
+  arcade.reset();
+  for (int level = 1; level <= 5; ++level) showing(arcade, 2.1f), winLevel(arcade);
+  showing(arcade, 2.1f);
+  EXPECT_EQ(nextMod, ModMainMenu::I());
+}
+
+TEST_F(Rules, ArcadeRetriesALostLevelFromItsStartingTotal) {
+  ModGameSuperArcade arcade;
+  showing(arcade, 2.1f);
+  winLevel(arcade);  // 21
+  showing(arcade, 2.1f);
+  arcade.result(false, 9);
+  EXPECT_EQ(arcade.getScoreSum(), 30);  // the lost level counts on the "You Lose." screen
+  showing(arcade, 0.9f);
+  arcade.keydown(vk::RETURN);  // within the first second: nothing
+  arcade.update(0.9f);
+  EXPECT_EQ(nextMod, nullptr);
+  EXPECT_EQ(arcade.getLevel(), 2u);
+  arcade.keydown(vk::RETURN);
+  EXPECT_EQ(arcade.getScoreSum(), 21);
+  arcade.update(0.3f);  // 2.1 s on the screen: level 2 again
+  EXPECT_EQ(std::make_tuple(arcade.getLevel(), nextMod, game->scoreLimit), std::make_tuple(2u, (Mod*)game, 30u));
+}
+
+TEST_F(Rules, GameOverReportsOneLossOnce) {
+  gift(0)->hit();
+  ModGameOver* over = dynamic_cast<ModGameOver*>(nextMod);
+  ASSERT_NE(over, nullptr);
+  EXPECT_EQ(heard, Names{});  // heard when its screen shows
+  over->init();
+  over->update(3.9f);
+  EXPECT_TRUE(rules.results.empty());
+  over->update(0.2f);  // reported after 4 s ...
+  over->update(0.1f);
+  over->keydown(vk::RETURN);  // ... and not again
+  EXPECT_EQ(rules.results, (std::vector<std::pair<bool, int>>{{false, 0}}));
+  over->init();  // the next loss is reported again, here by Enter
+  over->keydown(vk::RETURN);
+  EXPECT_EQ(rules.results.size(), 2u);
+  EXPECT_EQ(heard, times(2, "gameOver"));
+}
+
+TEST_F(Rules, SurvivalRunsWithoutLimitAndOffersItsTotal) {
+  ModTopList* list = ModTopList::I();
+  list->loadFile();
+  ModGameSuperSurvival survival;
+  showing(survival, 2.1f);
+  EXPECT_EQ(std::make_tuple(nextMod, game->getLevel(), game->scoreLimit, game->autoIncLevel),
+            std::make_tuple((Mod*)game, 1u, 0u, true));
+  survival.result(false, 7);
+  showing(survival, 1.1f);
+  EXPECT_EQ(nextMod, nullptr);  // no new game after a loss
+  survival.keydown(vk::RETURN);
+  ModPrompt* prompt = dynamic_cast<ModPrompt*>(nextMod);
+  ASSERT_NE(prompt, nullptr);
+  for (char key : std::string("JOANNA") + char(vk::RETURN)) prompt->keydown(key);  // only four fit
+  EXPECT_EQ(nextMod, list);
+  list->init();  // saves
+  list->loadFile();
+  EXPECT_EQ(std::string(list->entry(0).name, 4), "joan");
+  EXPECT_EQ(list->entry(0).score, 7u);
+  survival.result(false, 0);
+  showing(survival, 1.1f);
+  survival.keydown(vk::RETURN);
+  EXPECT_EQ(nextMod, ModMainMenu::I());  // a total of 0 does not beat the last place: no name asked
+  EXPECT_EQ(heard, Names{"nameEntered"});
+}
+
+// ---- Sounds beside the field ---------------------------------------------------------------
+
+using Heard = FieldTest;
+
+TEST_F(Heard, TheMenuAndTheConsoleAreHeardAndTheMusicFollowsTheScreen) {
+  bool a = false, b = false;
+  ModMenu menu;
+  menu.add("a", &a);
+  menu.add("b", &b);
+  for (char key : {vk::DOWN, vk::DOWN, vk::UP, vk::RETURN}) menu.keydown(key);  // none past the end
+  EXPECT_EQ(heard, (Names{"menuMove", "menuMove", "menuChoose"}));
+  heard.clear();
+  while (Cfr::I()->getMode() != 'C') Cfr::I()->changeMode();
+  for (int i = 0; i < 3; ++i) Cfr::I()->keydown(vk::GRAVE);  // silent as its log goes
+  EXPECT_EQ(heard, (Names{"consoleOpen", "consoleClose"}));
+
+  EXPECT_STREQ(soundtrackFor(game), "playMusic");
+  new Luxmobil;  // the boss's event begins as it comes in
+  EXPECT_STREQ(soundtrackFor(game), "bossMusic");
+  startAt(1);
+  EXPECT_STREQ(soundtrackFor(game), "playMusic");
+  EXPECT_EQ(soundtrackFor(ModGameOver::I(nullptr, &rules, 0, nullptr)), nullptr);
+  EXPECT_STREQ(soundtrackFor(ModMainMenu::I()), "menuMusic");
+  EXPECT_STREQ(soundtrackFor(&rules), "menuMusic");
+  for (const char* name : {"menuMusic", "playMusic", "bossMusic"}) play(name, 0);  // their files are checked too
 }
 
 }  // namespace

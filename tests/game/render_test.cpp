@@ -92,7 +92,7 @@ TEST_F(Render, TextIsAlignedAtItsXAndEscapesChangeTheColourForGood) {
   litColumns("\x01\x7f\x01\x01HH", -0.5f, 'L');
   const std::vector<unsigned char> p = frame();
   int red = 0, green = 0;
-  for (size_t i = 0; i < p.size(); i += 3) red += p[i] > 200 && p[i + 1]<40, green += p[i + 1]> 64;
+  for (size_t i = 0; i < p.size(); i += 3) red += (p[i] > 200 && p[i + 1] < 40), green += (p[i + 1] > 64);
   EXPECT_GT(red, 50);
   EXPECT_EQ(green, 0);
   GLfloat colour[4];
