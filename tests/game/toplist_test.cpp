@@ -42,10 +42,6 @@ protected:
     list->loadFile();
     nextMod = nullptr;
   }
-  void TearDown() override {
-    nextMod = nullptr;
-    TempDirTest::TearDown();
-  }
   // A result through the prompt, as the survival game hands it over.
   void enterResult(unsigned score, const std::string& keys) {
     list->add(score);
@@ -143,22 +139,6 @@ std::string nameOf(unsigned score) {
   return name;
 }
 
-// Runs body in a child process: 0 when it passed, 1 when an expectation failed there (the
-// child prints which), skipped when body could not set up.
-constexpr int skipped = 77;
-int inChild(const std::function<bool()>& body) {
-  std::fflush(nullptr);  // nothing buffered may be written twice
-  const pid_t pid = fork();
-  if (pid == 0) {
-    const bool ran = body();
-    std::fflush(nullptr);
-    _exit(!ran ? skipped : ::testing::Test::HasFailure() ? 1 : 0);
-  }
-  int status = 0;
-  if (pid < 0 || waitpid(pid, &status, 0) != pid) return -1;
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
-
 class TopListCrash : public TopList {
 protected:
   // The offered name erased and the score's own name typed in capitals.
@@ -167,10 +147,20 @@ protected:
     for (char c : nameOf(score)) keys += char(c - 'a' + 'A');
     TopList::enterResult(score, keys);
   }
+  // Runs body in a child process, which prints any expectation that fails there; skipped when
+  // body could not set up.
   void expectInChild(const std::function<bool()>& body) {
-    const int result = inChild(body);
-    if (result == skipped) GTEST_SKIP() << "the fault cannot be arranged here";
-    EXPECT_EQ(result, 0) << "see the child's output above";
+    std::fflush(nullptr);  // nothing buffered may be written twice
+    const pid_t pid = fork();
+    if (pid == 0) {
+      const bool ran = body();
+      std::fflush(nullptr);
+      _exit(!ran ? 77 : HasFailure() ? 1 : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 77) GTEST_SKIP() << "the fault cannot be arranged here";
+    EXPECT_EQ(status, 0) << "see the child's output above";
   }
   // In a child: prepare(), a first save, then fault() so that the next save fails; it must
   // report reason and leave the old file alone, and once repair() has run the one after must
