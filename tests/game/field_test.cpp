@@ -177,29 +177,21 @@ TEST_F(Field, LevelChoosesTheKinds) {
   EXPECT_TRUE(sample(0, 20).empty());  // "gotolevel 0": nothing spawns, nothing divides by zero
 }
 
-TEST_F(Field, ClicksHitTheEarliestObjectUnderThePoint) {
+TEST_F(Field, ClicksHitTheEarliestObjectUnderThePointAndGodmodeIgnoresTheLoss) {
   place(new Zombie, 0.5f, 0);
   game->mouseLDown(0.5f, 0.07f);  // head over body: the body comes first
-  EXPECT_EQ(game->getScore(), 0);
-  EXPECT_EQ(game->obCount(), 4u);
+  EXPECT_EQ(std::make_pair(game->getScore(), game->obCount()), std::make_pair(0, 4u));
   game->mouseLDown(0.5f, 0.12f);  // the head alone: killed at once
-  EXPECT_EQ(game->getScore(), 1);
-  EXPECT_EQ(game->obCount(), 2u);
+  EXPECT_EQ(std::make_pair(game->getScore(), game->obCount()), std::make_pair(1, 2u));
   EXPECT_EQ(heard, (Names{"zombieHit", "headShot", "zombieDie"}));
   game->mouseLDown(0.9f, 0.9f);  // nothing there
-  EXPECT_EQ(lossText(), "");
+  Var::get("godmode") = std::string("1");
+  game->mouseLDown(0.15f, 0.0f);
+  EXPECT_EQ(nextMod, nullptr);
+  Var::get("godmode") = std::string("yes");  // not a number: 0
   game->mouseLDown(0.15f, 0.0f);
   EXPECT_EQ(lossText(), "Strzeliles w prezent.");
   EXPECT_EQ(dynamic_cast<ModGameOver*>(nextMod)->getPicture(), nullptr);
-}
-
-TEST_F(Field, GodmodeIgnoresLossesAndANonNumberCountsAsZero) {
-  Var::get("godmode") = std::string("1");
-  gift(0)->hit();
-  EXPECT_EQ(nextMod, nullptr);
-  Var::get("godmode") = std::string("yes");
-  gift(0)->hit();
-  EXPECT_EQ(lossText(), "Strzeliles w prezent.");
 }
 
 TEST_F(Field, LevelEndsAtTheScoreAfterTheLimitAndSurvivalRaisesTheLevelNowAndThen) {
@@ -251,27 +243,31 @@ template <typename Priest> struct Standing : Priest {
 using Armor = Standing<PriestArmor>;
 using Rope = Standing<PriestRope>;
 
+struct Kind {
+  std::function<Enemy*()> make;
+  int lives;
+  const char *hit, *death;
+};
+const Kind kinds[] = {{[] { return new Zombie; }, 2, "zombieHit", "zombieDie"},
+                      {[] { return new PriestRun; }, 3, "priestHit", "priestDie"},
+                      {[] { return new PriestArmor; }, 3, "armorHit", "armorDie"},
+                      {[] { return new PriestRope; }, 3, "priestHit", "ropeDie"},
+                      {[] { return new Kalvor; }, 40, "bossHit", "bossDie"},
+                      {[] { return new Luxmobil; }, 100, "carHit", "carDie"}};
+
+// The boss ends his event as he dies; the limousine shot down before it delivers ends it too.
 TEST_F(Enemies, EachKindDiesOfItsLivesInBodyHitsAndSoundsEachHit) {
-  struct Kind {
-    std::function<Enemy*()> make;
-    int lives;
-    const char *hit, *death;
-  };
-  const Kind kinds[] = {{[] { return new Zombie; }, 2, "zombieHit", "zombieDie"},
-                        {[] { return new PriestRun; }, 3, "priestHit", "priestDie"},
-                        {[] { return new PriestArmor; }, 3, "armorHit", "armorDie"},
-                        {[] { return new PriestRope; }, 3, "priestHit", "ropeDie"},
-                        {[] { return new Kalvor; }, 40, "bossHit", "bossDie"},
-                        {[] { return new Luxmobil; }, 100, "carHit", "carDie"}};
   for (const Kind& kind : kinds) {
+    SCOPED_TRACE(kind.death);
     startAt(1);
     Enemy* enemy = kind.make();
     heard.clear();  // an arrival of its own
     for (int i = 1; i < kind.lives; ++i) enemy->hit();
-    EXPECT_EQ(heard, times(kind.lives - 1, kind.hit)) << kind.death;  // still alive
+    EXPECT_EQ(heard, times(kind.lives - 1, kind.hit));  // still alive
     enemy->hit();
-    EXPECT_EQ(heard, (times(kind.lives, kind.hit) + Names{kind.death})) << kind.death;
-    EXPECT_EQ(game->obCount(), 2u) << kind.death;
+    EXPECT_EQ(heard, (times(kind.lives, kind.hit) + Names{kind.death}));
+    EXPECT_EQ(game->obCount(), 2u);
+    EXPECT_FALSE(game->kalvor);
   }
 }
 
@@ -345,27 +341,16 @@ TEST_F(Enemies, StandPointsKeepClearOfTheGifts) {
   }
 }
 
-TEST_F(Enemies, RopePriestHeadSitsLeftAndIsSmaller) {
-  place(new Rope, 0, 0);
-  Ob* head = game->ob(3);
-  EXPECT_TRUE(head->isItIn(-0.06f, 0.139f));
-  EXPECT_FALSE(head->isItIn(-0.06f, 0.141f));
-  EXPECT_FALSE(head->isItIn(-0.101f, 0.1f));
-  EXPECT_TRUE(head->isItIn(-0.099f, 0.1f));
-}
-
 // Where the body's quad covers the head's, a click hits the body: the drawn face must lie in
 // the rest, so that a click on it is the head shot it looks like.
 TEST_F(Enemies, TheDrawnFaceOfEveryHeadTakesTheClick) {
-  const std::function<Enemy*()> kinds[] = {[] { return new Zombie; }, [] { return new PriestRun; },
-                                           [] { return new PriestArmor; }, [] { return new PriestRope; },
-                                           [] { return new Kalvor; }};
   std::set<std::string> seen;
   for (int round = 0; round < 16; ++round)  // each priest wears both heads in turn
-    for (const auto& make : kinds) {
+    for (const Kind& kind : kinds) {
       startAt(1);
-      Enemy* enemy = make();
-      place(enemy, 0.5f, -0.5f);  // clear of the gifts
+      Enemy* enemy = kind.make();
+      if (game->obCount() < 4) continue;  // the limousine has no head
+      place(enemy, 0.5f, -0.5f);          // clear of the gifts
       Ob* head = game->ob(3);
       SCOPED_TRACE(head->getTex());
       seen.insert(std::string(typeid(*enemy).name()) + head->getTex());
@@ -429,12 +414,8 @@ TEST_F(Enemies, LimousineDeliversTheBossAndLeaves) {
 }
 
 TEST_F(Enemies, ABossEventCutShortDoesNotStopSpawning) {
-  Luxmobil* limo = new Luxmobil;
-  for (int i = 0; i < 100; ++i) limo->hit();
-  EXPECT_EQ(game->getScore(), 1);
-  EXPECT_FALSE(game->kalvor);
   new Luxmobil;
-  game->reset(1, nullptr);
+  game->reset(1, nullptr);  // the game lost while it comes
   EXPECT_FALSE(game->kalvor);
   game->update(1.0f);
   EXPECT_GT(game->obCount(), 2u);
