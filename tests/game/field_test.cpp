@@ -45,14 +45,14 @@ Names operator+(Names a, const Names& b) {
   return a;
 }
 
-// A cleared field at a chosen level, in a fresh folder, whose rule set records its results;
-// every sound is recorded too, and each name heard must have its file among the shipped
-// sounds, or it would be silent in play.
 struct RecordingRules : ModGameSuper {
   std::vector<std::pair<bool, int>> results;
   void result(bool win, int score) override { results.emplace_back(win, score); }
 };
 
+// A cleared field at a chosen level, in a fresh folder, whose rule set records its results;
+// every sound is recorded too, and each name heard must have its file among the shipped
+// sounds, or it would be silent in play.
 class FieldTest : public TempDirTest, SoundSink {
 protected:
   ModGame* game = ModGame::I();
