@@ -45,7 +45,7 @@ TEST_F(VarTest, NumericTextAndConversionsFollowTheScanRules) {
   for (const auto& [text, value] : ints) EXPECT_EQ(Var(text).toInt(), value) << text;
   EXPECT_FLOAT_EQ(Var(".5").toFloat(), 0.5f);
   EXPECT_EQ(Var("-1").toUnsigned(), 4294967295u);
-  for (const Var v : {Var("abc"), Var("")})
+  for (const Var& v : {Var("abc"), Var("")})
     EXPECT_EQ(thrownMessage([&] { v.toInt(); }) + thrownMessage([&] { v.toUnsigned(); }) +
                   thrownMessage([&] { v.toFloat(); }),
               "not numericnot numericnot numeric");
