@@ -1,0 +1,1079 @@
+#!/usr/bin/env python3
+"""Mutation testing: makes small faults in the sources and counts those the unit tests catch.
+
+    tools/mutate.py                 # run the sample, or go on where the last run stopped
+    tools/mutate.py --limit 12      # decide at most 12 more mutants, then stop
+    tools/mutate.py --only game/    # only the mutants of files under game/
+    tools/mutate.py --report        # the tables and the survivors, running nothing
+    tools/mutate.py --restart       # the same sample against a fresh copy of the sources
+    tools/mutate.py --resample      # a new sample (and so new results)
+
+Everything lives in build-mutate/: a private copy of the sources (tree/), its build
+(build/), the sample (sample.tsv), the results (results.tsv) and the suites' times on
+the unmutated sources (baseline.json). docs/testing.md tells the rest.
+"""
+
+import argparse
+import bisect
+import collections
+import datetime
+import hashlib
+import json
+import os
+import re
+import shutil
+import signal
+import subprocess
+import sys
+import time
+from pathlib import Path
+
+ROOT = Path(__file__).resolve().parent.parent
+WORK = ROOT / "build-mutate"
+TREE = WORK / "tree"  # the copy of the sources that gets mutated, one mutant at a time
+BUILD = WORK / "build"
+SAMPLE = WORK / "sample.tsv"
+RESULTS = WORK / "results.tsv"
+BASELINE = WORK / "baseline.json"
+JOURNAL = WORK / "in-progress"  # the original of the file under mutation, until it is back
+BUILD_LOG = WORK / "last-build.log"
+TEST_LOG = WORK / "last-test.log"
+
+FOLDERS = ("src", "game", "platform")
+SUFFIXES = (".cpp", ".h")
+SEED = "giftguard mutants 1"
+SAMPLE_SIZE = 300
+TIMEOUT_FACTOR = 5  # a suite may take this many times its time on the unmutated sources,
+TIMEOUT_SLACK = 5.0  # plus these seconds, before the mutant counts as timed out
+BUILD_TIMEOUT = 1800
+FREE_DISPLAYS = range(90, 121)  # where an Xvfb of our own may go, as tools/test.sh does
+CMAKE_OPTIONS = [
+    "-DCMAKE_BUILD_TYPE=RelWithDebInfo",
+    "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -DNDEBUG",  # quick to compile, quick enough to run
+    "-DGIFTGUARD_TESTS=ON",
+    "-DGIFTGUARD_BENCH=OFF",
+    "-DGIFTGUARD_SANITIZE=OFF",
+    "-DGIFTGUARD_FUZZ=OFF",
+    # The suites are run directly; listing their tests at link time would only cost time.
+    "-DCMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE=PRE_TEST",
+]
+
+STATUS_TITLES = {"killed": "killed", "survived": "survived", "timeout": "timed out",
+                 "unbuilt": "not built", "gone": "gone"}
+
+# ---- Reading C++ ---------------------------------------------------------------------------------
+
+Token = collections.namedtuple("Token", "kind text start end")  # kind: id, num, str, chr, op
+
+PUNCTUATORS = ("<<=", ">>=", "<=>", "...", "->*", "::", "->", "++", "--", "<<", ">>", "<=", ">=", "==",
+               "!=", "&&", "||", "+=", "-=", "*=", "/=", "%=", "&=", "|=", "^=", ".*", "##")
+STRING_PREFIXES = {"u8", "u", "U", "L", "R", "u8R", "uR", "UR", "LR"}
+IDENTIFIER = re.compile(r"[A-Za-z_][A-Za-z0-9_]*")
+NUMBER = re.compile(r"\.?[0-9](?:[eEpP][+-]|'[0-9A-Za-z]|[0-9A-Za-z_.])*")
+INTEGER = re.compile(r"(0[xX][0-9A-Fa-f']+|0[bB][01']+|[0-9][0-9']*)([uUlLzZ]*)")
+
+KEYWORDS = set("""
+    alignas alignof and asm auto bool break case catch char char16_t char32_t char8_t class const
+    const_cast constexpr continue decltype default delete do double dynamic_cast else enum explicit
+    export extern false float for friend goto if inline int long mutable namespace new noexcept not
+    nullptr operator or private protected public register reinterpret_cast return short signed sizeof
+    static static_assert static_cast struct switch template this throw true try typedef typeid typename
+    union unsigned using virtual void volatile wchar_t while""".split())
+VALUE_WORDS = {"this", "true", "false", "nullptr"}
+OPERAND_WORDS = VALUE_WORDS | {"sizeof", "alignof", "static_cast", "const_cast", "reinterpret_cast",
+                               "dynamic_cast"}
+BUILTIN_TYPES = {"void", "bool", "char", "short", "int", "long", "float", "double", "unsigned", "signed",
+                 "auto", "const", "volatile", "wchar_t", "size_t", "ssize_t", "FILE", "DIR"}
+NUMBER_TYPES = {"char", "short", "int", "long", "float", "double", "unsigned", "signed", "size_t", "ssize_t",
+                "std", "::"}
+SPECIFIERS = {"static", "inline", "virtual", "constexpr", "explicit", "extern", "friend", "const",
+              "volatile", "typename"}
+QUALIFIERS = {"const", "override", "final", "noexcept", "mutable", "volatile", "&", "&&"}
+
+
+def tokenize(text):
+    """The tokens of a C++ source, leaving out comments and preprocessor lines."""
+    tokens, i, n = [], 0, len(text)
+    line_begins = True
+    while i < n:
+        c = text[i]
+        if c == "\n":
+            line_begins, i = True, i + 1
+        elif c.isspace() or (c == "\\" and text.startswith("\n", i + 1)):
+            i += 1
+        elif c == "#" and line_begins:
+            i = end_of_directive(text, i)
+        elif text.startswith("//", i):
+            end = text.find("\n", i)
+            i = n if end < 0 else end
+        elif text.startswith("/*", i):
+            end = text.find("*/", i + 2)
+            i = n if end < 0 else end + 2
+        else:
+            line_begins = False
+            token = read_token(text, i)
+            tokens.append(token)
+            i = token.end
+    return tokens
+
+
+def end_of_directive(text, i):
+    """Where a preprocessor line that starts at i ends, its continued lines included."""
+    while True:
+        end = text.find("\n", i)
+        if end < 0:
+            return len(text)
+        if not text[i:end].rstrip("\r").endswith("\\"):
+            return end
+        i = end + 1
+
+
+def read_token(text, i):
+    m = IDENTIFIER.match(text, i)
+    if m:
+        end = m.end()
+        if end < len(text) and text[end] in "\"'" and m.group() in STRING_PREFIXES:
+            kind = "str" if text[end] == '"' else "chr"
+            literal_end = end_of_literal(text, end, "R" in m.group())
+            return Token(kind, text[i:literal_end], i, literal_end)
+        return Token("id", m.group(), i, end)
+    m = NUMBER.match(text, i)
+    if m:
+        return Token("num", m.group(), i, m.end())
+    if text[i] in "\"'":
+        end = end_of_literal(text, i, False)
+        return Token("str" if text[i] == '"' else "chr", text[i:end], i, end)
+    op = next((p for p in PUNCTUATORS if text.startswith(p, i)), text[i])
+    return Token("op", op, i, i + len(op))
+
+
+def end_of_literal(text, i, raw):
+    """Where a string or character literal whose quote is at i ends."""
+    quote = text[i]
+    if raw:
+        delimiter = text[i + 1:text.index("(", i)]
+        return text.index(")" + delimiter + '"', i) + len(delimiter) + 2
+    j = i + 1
+    while j < len(text) and text[j] != quote and text[j] != "\n":
+        j += 2 if text[j] == "\\" else 1
+    return min(j + 1, len(text))
+
+
+def type_names(texts):
+    """The names the sources give to classes, structs, unions, enums and aliases."""
+    names = set()
+    for text in texts:
+        tokens = tokenize(text)
+        for i in range(len(tokens) - 2):
+            word, name, then = tokens[i:i + 3]
+            if word.text == "enum" and name.text in ("class", "struct"):
+                name = then
+            if word.text in ("class", "struct", "union", "enum") and name.kind == "id":
+                names.add(name.text)
+            elif word.text == "using" and name.kind == "id" and then.text == "=":
+                names.add(name.text)
+    return names - KEYWORDS
+
+
+# ---- Finding mutants -----------------------------------------------------------------------------
+
+Mutant = collections.namedtuple("Mutant", "id file line col op before after context")
+
+RELATIONAL = {"<": ">=", ">": "<=", "<=": ">", ">=": "<", "==": "!=", "!=": "=="}
+ARITHMETIC = {"+": "-", "-": "+", "*": "/", "/": "*", "+=": "-=", "-=": "+=", "*=": "/=", "/=": "*="}
+OPERATORS = ("relational", "constant", "arithmetic", "condition", "call", "return")
+# Operators that bind less tightly than `+`: a returned value with one of them gets parentheses.
+LOOSER_THAN_PLUS = {"<<", ">>", "<", ">", "<=", ">=", "==", "!=", "&", "^", "|", "&&", "||", "?", ":", "=", ","}
+NOT_IN_TEMPLATE_ARGUMENTS = {"&&", "||", "?", "=", "==", "!=", "<=", ">=", "+=", "-=", "*=", "/=", "return"}
+
+
+class Unit:
+    """One source file's tokens and what the mutation operators need to know about them."""
+
+    def __init__(self, path, text, types):
+        self.path, self.text, self.types = path, text, types
+        self.tokens = tokenize(text)
+        self.partner = self._match_brackets()
+        self.template_end = self._template_lists()  # '<' index -> index of its closing '>'
+        self.template_closers = set(self.template_end.values())
+        self.depth = self._group_depths()
+        self.returns = self._function_bodies()
+        self.untouchable = self._untouchable()
+        self.line_starts = [0] + [i + 1 for i, c in enumerate(text) if c == "\n"]
+
+    def t(self, i):
+        return self.tokens[i].text if 0 <= i < len(self.tokens) else ""
+
+    def kind(self, i):
+        return self.tokens[i].kind if 0 <= i < len(self.tokens) else ""
+
+    # -- the structure of the file
+
+    def _match_brackets(self):
+        partner, open_ = {}, []
+        pairs = {")": "(", "]": "[", "}": "{"}
+        for i, token in enumerate(self.tokens):
+            if token.text in ("(", "[", "{"):
+                open_.append(i)
+            elif token.text in pairs and open_ and self.t(open_[-1]) == pairs[token.text]:
+                j = open_.pop()
+                partner[i], partner[j] = j, i
+        return partner
+
+    def _template_lists(self):
+        ends = {}
+        for i, token in enumerate(self.tokens):
+            if token.text == "<":
+                end = self._template_list_end(i)
+                if end is not None:
+                    ends[i] = end
+        return ends
+
+    def _template_list_end(self, i):
+        """Where the template argument list that '<' at i opens ends; None for a comparison."""
+        if self.kind(i - 1) != "id" or self.t(i - 1) == "operator":
+            return None
+        declaration = self.t(i - 1) == "template"
+        depth, j = 1, i + 1
+        while j < min(len(self.tokens), i + 64):
+            text = self.t(j)
+            if text in ("(", "["):
+                if j not in self.partner:
+                    return None
+                j = self.partner[j] + 1
+                continue
+            if text in (")", "]", "{", "}", ";") or (not declaration and text in NOT_IN_TEMPLATE_ARGUMENTS):
+                return None
+            depth += {"<": 1, ">": -1, ">>": -2}.get(text, 0)
+            if depth <= 0:
+                return j
+            j += 1
+        return None
+
+    def _group_depths(self):
+        """For each token, how many parentheses and brackets hold it inside its innermost braces."""
+        depths, depth, outer = [], 0, []
+        for token in self.tokens:
+            if token.text in (")", "]"):
+                depth = max(depth - 1, 0)
+            elif token.text == "}":
+                depth = outer.pop() if outer else 0
+            depths.append(depth)
+            if token.text in ("(", "["):
+                depth += 1
+            elif token.text == "{":
+                outer.append(depth)
+                depth = 0
+        return depths
+
+    def _function_bodies(self):
+        """For each token in a function's body, the kind of value the function returns; None outside."""
+        kinds, open_ = [], []
+        for i, token in enumerate(self.tokens):
+            if token.text == "}" and open_:
+                open_.pop()
+            kinds.append(open_[-1] if open_ else None)
+            if token.text == "{":
+                body = self._body_of(i)
+                open_.append(body if body != "block" else (open_[-1] if open_ else None))
+        return kinds
+
+    def _body_of(self, i):
+        """What the '{' at i opens: a function's body (the kind it returns), a scope (None) or a block."""
+        k = i - 1
+        while k > i - 16 and self.t(k) not in ("->", ")", ";", "{", "}", ""):
+            k -= 1
+        arrow = self.t(k) == "->"
+        j = k - 1 if arrow else i - 1
+        while self.t(j) in QUALIFIERS:
+            j -= 1
+        trailing = [t.text for t in self.tokens[k + 1:i]] if arrow else None
+        if self.t(j) == "]":  # a lambda without parameters
+            return return_kind(trailing) if arrow else "unknown"
+        if self.t(j) != ")" or j not in self.partner:
+            return None if self._opens_scope(i) else "block"
+        name = self.partner[j] - 1
+        if self.t(name) == "]":
+            return return_kind(trailing) if arrow else "unknown"
+        if self.t(name) in ("if", "while", "for", "switch", "catch"):
+            return "block"
+        if self.t(name) == ")" and self.t(name - 1) == "(" and self.t(name - 2) == "operator":
+            name -= 2
+        elif self.t(name - 1) == "operator":
+            name -= 1
+        elif self.kind(name) != "id" or self.t(name) in KEYWORDS:
+            return "block"
+        return return_kind(trailing if arrow else self._declared_type(name))
+
+    def _opens_scope(self, i):
+        j = i - 1
+        while j >= 0 and self.t(j) not in (";", "{", "}", ")"):
+            if self.t(j) in ("class", "struct", "union", "enum", "namespace"):
+                return True
+            j -= 1
+        return False
+
+    def _declared_type(self, name):
+        """The words before a function's (qualified) name: its return type and specifiers."""
+        k = name
+        while self.t(k - 1) == "::" and self.kind(k - 2) == "id":
+            k -= 2
+        if self.t(k - 1) == "~":
+            return []
+        words, m = [], k - 1
+        while m >= 0 and self.t(m) not in (";", "{", "}", ":", ",", "(", ")", "]"):
+            if m in self.template_closers:
+                opener = next(o for o, c in self.template_end.items() if c == m)
+                if self.t(opener - 1) == "template":
+                    break
+                words[:0] = [t.text for t in self.tokens[opener - 1:m + 1]]
+                m = opener - 2
+                continue
+            words.insert(0, self.t(m))
+            m -= 1
+        return words
+
+    def _untouchable(self):
+        """Tokens no mutant changes: static assertions and template parameter lists."""
+        out = set()
+        for i, token in enumerate(self.tokens):
+            if token.text == "static_assert" and self.t(i + 1) == "(" and i + 1 in self.partner:
+                out.update(range(i, self.partner[i + 1] + 1))
+            elif token.text == "template" and i + 1 in self.template_end:
+                out.update(range(i, self.template_end[i + 1] + 1))
+        return out
+
+    # -- what a token is
+
+    def ends_operand(self, i):
+        kind, text = self.kind(i), self.t(i)
+        if kind == "id":
+            return text not in KEYWORDS or text in VALUE_WORDS
+        if text == ")":
+            return not self.closes_control(i)
+        return kind in ("num", "str", "chr") or text == "]"
+
+    def closes_control(self, i):
+        """Whether the ')' at i ends the head of an if, while, for or switch."""
+        return i in self.partner and self.t(self.partner[i] - 1) in ("if", "while", "for", "switch")
+
+    def starts_operand(self, i):
+        kind, text = self.kind(i), self.t(i)
+        if kind == "id":
+            return text not in KEYWORDS or text in OPERAND_WORDS
+        return kind in ("num", "str", "chr") or text in ("(", "!", "~", "-", "+", "*", "&", "::")
+
+    def is_binary(self, i):
+        return i not in self.untouchable and self.ends_operand(i - 1) and self.starts_operand(i + 1)
+
+    def names_type(self, i):
+        text = self.t(i)
+        return self.kind(i) == "id" and (text in BUILTIN_TYPES or text in self.types or text.endswith("_t")
+                                         or (text[0].isupper() and any(c.islower() for c in text)))
+
+    def declares_pointer(self, i):
+        """Whether the '*' at i is the pointer of a declaration, `T* p = ...`, not a product."""
+        if self.names_type(i - 1):
+            return True
+        k = i - 1
+        while self.t(k - 1) == "::":
+            k -= 2
+        before, after = self.t(k - 1), self.t(i + 2)
+        if before in ("", ";", "{", "}", "const", "static") and after in ("=", ";", ",", "[", ")"):
+            return True
+        if before == "(" and after == "=":  # for (T* p = ...
+            return True
+        return self.returns[i] is None and before in ("(", ",")  # a parameter
+
+    def builds_text(self, i):
+        """Whether the expression around the operator at i joins strings or paths, where `+` and `/`
+        are not arithmetic."""
+        for step in (-1, 1):
+            j = i + step
+            while 0 <= j < len(self.tokens) and self.depth[j] >= self.depth[i]:
+                if self.depth[j] == self.depth[i] and self.t(j) in (";", ",", "=", "{", "}", "?", ":", "return"):
+                    break
+                if self.kind(j) == "str" or re.search(r"string|path", self.t(j), re.IGNORECASE):
+                    return True
+                j += step
+        return False
+
+    def statement_starts(self):
+        """Indices of the tokens that begin a statement in a function's body."""
+        for i in range(len(self.tokens)):
+            if self.returns[i] is None or self.depth[i] != 0:
+                continue
+            before = self.t(i - 1)
+            if before in (";", "{", "}", "else", "do"):
+                yield i
+            elif before == ")" and self.closes_control(i - 1):
+                yield i
+            elif before == ":" and self._ends_label(i - 1):
+                yield i
+
+    def _ends_label(self, colon):
+        j = colon - 1
+        while j >= 0 and self.t(j) not in (";", "{", "}", ":"):
+            j -= 1
+        return self.t(j + 1) in ("case", "default")
+
+    def statement_end(self, i):
+        """The ';' that ends the statement beginning at i."""
+        j = i
+        while j < len(self.tokens) and not (self.t(j) == ";" and self.depth[j] == self.depth[i]):
+            j += 1
+        return j
+
+    def call_statement_end(self, i):
+        """The ';' of `a.b(c)->d(e);` beginning at i, or None when the statement is anything else."""
+        j, wants_name, called = i + (self.t(i) == "::"), True, False
+        while j < len(self.tokens):
+            text = self.t(j)
+            if wants_name:
+                if self.kind(j) != "id" or (text in KEYWORDS and text != "this"):
+                    return None
+                wants_name, called = False, False
+            elif text in ("::", ".", "->"):
+                wants_name = True
+            elif text == "<" and j in self.template_end:
+                j = self.template_end[j]
+            elif text in ("(", "[") and j in self.partner:
+                called = text == "("
+                j = self.partner[j]
+            else:
+                break
+            j += 1
+        return j if called and self.t(j) == ";" else None
+
+    # -- the mutants
+
+    def mutants(self):
+        found, seen = [], set()
+        for op, first, last, after in self._sites():
+            start, end = self.tokens[first].start, self.tokens[last].end
+            if (start, end, after) in seen:
+                continue
+            seen.add((start, end, after))
+            line = bisect.bisect_right(self.line_starts, start)
+            line_start = self.line_starts[line - 1]
+            line_end = self.text.find("\n", line_start)
+            context = self.text[line_start:line_end if line_end >= 0 else len(self.text)]
+            found.append(Mutant("", self.path, line, start - line_start + 1, op, self.text[start:end], after, context))
+        return found
+
+    def _sites(self):
+        """(operator, first token, last token, replacement) for each change this file allows."""
+        yield from self._relational()
+        yield from self._constants()
+        yield from self._arithmetic()
+        yield from self._conditions()
+        yield from self._calls()
+        yield from self._returns()
+
+    def _relational(self):
+        for i, token in enumerate(self.tokens):
+            if (token.text in RELATIONAL and i not in self.template_end and i not in self.template_closers
+                    and self.is_binary(i)):
+                yield "relational", i, i, RELATIONAL[token.text]
+
+    def _constants(self):
+        for i, token in enumerate(self.tokens):
+            m = INTEGER.fullmatch(token.text) if token.kind == "num" else None
+            if m and i not in self.untouchable and not self._pure_specifier(i):
+                after = plus_one(*m.groups())
+                if not (self.t(i - 1) == "case" and after in self._case_labels(i)):
+                    yield "constant", i, i, after
+
+    def _pure_specifier(self, i):
+        return (self.returns[i] is None and self.t(i) == "0" and self.t(i - 1) == "=" and self.t(i + 1) == ";"
+                and self.t(i - 2) in (")", "const", "override", "noexcept", "final"))
+
+    def _case_labels(self, i):
+        """The literals of the case labels in the braces around i."""
+        j = i - 1
+        while j >= 0 and self.t(j) != "{":
+            j = self.partner[j] - 1 if self.t(j) == "}" and j in self.partner else j - 1
+        end = self.partner.get(j, len(self.tokens))
+        return {self.t(k) for k in range(j + 1, end) if self.t(k - 1) == "case"}
+
+    def _arithmetic(self):
+        for i, token in enumerate(self.tokens):
+            if token.text not in ARITHMETIC or i in self.untouchable:
+                continue
+            if token.text.endswith("="):
+                appends_char = token.text == "+=" and self.kind(i + 1) == "chr" and self.t(i + 2) == ";"
+                fits = self.ends_operand(i - 1) and not appends_char  # `s += 'x';` appends to a string
+            else:
+                fits = self.is_binary(i)
+            if token.text == "*":
+                fits = fits and not self.declares_pointer(i)
+            elif token.text in ("+", "+=", "/"):
+                fits = fits and not self.builds_text(i)
+            if fits:
+                yield "arithmetic", i, i, ARITHMETIC[token.text]
+
+    def _conditions(self):
+        for i, token in enumerate(self.tokens):
+            if token.text not in ("if", "while") or self.t(i + 1) != "(" or i + 1 not in self.partner:
+                continue
+            open_, close = i + 1, self.partner[i + 1]
+            inner = range(open_ + 1, close)
+            declares = any(self.t(j) in (";", "=") and self.depth[j] == self.depth[open_] + 1 for j in inner)
+            if inner and not declares and i not in self.untouchable:
+                condition = self.text[self.tokens[open_ + 1].start:self.tokens[close - 1].end]
+                head = self.text[token.start:self.tokens[open_].end]
+                yield "condition", i, close, f"{head}!({condition}))"
+
+    def _calls(self):
+        for i in self.statement_starts():
+            end = self.call_statement_end(i)
+            if end is not None:
+                yield "call", i, end, ";"
+
+    def _returns(self):
+        for i in self.statement_starts():
+            if self.t(i) != "return":
+                continue
+            end = self.statement_end(i)
+            if end == i + 1 or end >= len(self.tokens):
+                continue
+            value = self.text[self.tokens[i + 1].start:self.tokens[end - 1].end]
+            changed = self._changed_return(self.returns[i], value, range(i + 1, end))
+            if changed is not None:
+                yield "return", i, end, f"return {changed};"
+
+    def _changed_return(self, kind, value, span):
+        if kind == "bool":
+            if value in ("true", "false"):
+                return "false" if value == "true" else "true"
+            return f"!{value}" if len(span) == 1 else f"!({value})"
+        if kind == "number":
+            if INTEGER.fullmatch(value):
+                return None  # the constant operator changes it already
+            loose = any(self.t(j) in LOOSER_THAN_PLUS and self.depth[j] == self.depth[span[0]] for j in span)
+            return f"({value}) + 1" if loose else f"{value} + 1"
+        if kind == "pointer":
+            return None if value in ("nullptr", "0", "NULL") else "nullptr"
+        if kind == "value":
+            return None if value in ('""', "{}") else "{}"
+        return None
+
+
+def return_kind(words):
+    """The kind of value a function of this declared type returns: bool, number, pointer, value, ..."""
+    words = [w for w in words if w not in SPECIFIERS]
+    if not words:
+        return "none"  # a constructor or destructor
+    if "auto" in words or "decltype" in words:
+        return "unknown"
+    if words[-1] in ("&", "&&"):
+        return "reference"
+    if words[-1] == "*":
+        return "pointer"
+    if words in (["bool"], ["void"]):
+        return words[0]
+    if all(w in NUMBER_TYPES or re.fullmatch(r"u?int\d+_t|GL[a-z]+", w) for w in words):
+        return "number"
+    return "value"
+
+
+def plus_one(digits, suffix):
+    """An integer literal one greater, written in the same base."""
+    plain = digits.replace("'", "")
+    if plain[:2] in ("0x", "0X"):
+        digits = plain[2:]
+        return plain[:2] + format(int(digits, 16) + 1, f"0{len(digits)}{'X' if digits.isupper() else 'x'}") + suffix
+    if plain[:2] in ("0b", "0B"):
+        return plain[:2] + format(int(plain, 2) + 1, f"0{len(plain) - 2}b") + suffix
+    if len(plain) > 1 and plain[0] == "0":
+        return "0" + format(int(plain, 8) + 1, "o") + suffix
+    return str(int(plain) + 1) + suffix
+
+
+# ---- The sample ----------------------------------------------------------------------------------
+
+
+def make_sample(graph, size):
+    """Picks about `size` mutants of the sources the suites reach, spread over the folders in
+    proportion to their non-blank lines and over each folder's files the same way."""
+    types = type_names(path.read_text(errors="replace") for path in TREE.rglob("*") if path.suffix in SUFFIXES)
+    lines, found = {}, {}
+    for path in source_files():
+        if graph.suites_reaching(path):
+            text = (TREE / path).read_text(errors="surrogateescape")
+            lines[path] = sum(1 for line in text.splitlines() if line.strip())
+            found[path] = Unit(path, text, types).mutants()
+    by_folder = {f: [p for p in found if p.split("/")[0] == f] for f in FOLDERS}
+    folder_share = apportion(size, {f: sum(lines[p] for p in ps) for f, ps in by_folder.items()},
+                             {f: sum(len(found[p]) for p in ps) for f, ps in by_folder.items()})
+    chosen = []
+    for folder, paths in by_folder.items():
+        file_share = apportion(folder_share[folder], {p: lines[p] for p in paths}, {p: len(found[p]) for p in paths})
+        for path in paths:
+            chosen += first_by_hash(found[path], file_share[path])
+    chosen.sort(key=lambda m: (FOLDERS.index(m.file.split("/")[0]), m.file, m.line, m.col))
+    return [m._replace(id=f"m{n:03d}") for n, m in enumerate(chosen, 1)]
+
+
+def source_files():
+    return sorted(str(p.relative_to(TREE)) for folder in FOLDERS for p in (TREE / folder).rglob("*")
+                  if p.suffix in SUFFIXES and p.is_file())
+
+
+def apportion(total, weights, caps):
+    """Splits total in proportion to the weights (largest remainders first), none above its cap."""
+    share = dict.fromkeys(weights, 0)
+    open_ = sorted(k for k in weights if weights[k] > 0 and caps[k] > 0)
+    left = min(total, sum(caps[k] for k in open_))
+    while left > 0:
+        whole = sum(weights[k] for k in open_)
+        exact = {k: left * weights[k] / whole for k in open_}
+        part = {k: int(exact[k]) for k in open_}
+        by_remainder = sorted(open_, key=lambda k: exact[k] - part[k], reverse=True)
+        for k in by_remainder[:left - sum(part.values())]:
+            part[k] += 1
+        full = [k for k in open_ if share[k] + part[k] >= caps[k]]
+        if not full:
+            for k in open_:
+                share[k] += part[k]
+            break
+        for k in full:
+            left -= caps[k] - share[k]
+            share[k] = caps[k]
+            open_.remove(k)
+    return share
+
+
+def first_by_hash(mutants, count):
+    """The `count` mutants that come first in an order fixed by the seed and by each mutant's own
+    code, so that edits elsewhere do not change which are taken."""
+    seen = collections.Counter()
+
+    def rank(m):
+        key = f"{SEED}|{m.file}|{m.op}|{m.context.strip()}|{m.before}|{m.after}"
+        seen[key] += 1
+        return hashlib.sha256(f"{key}|{seen[key]}".encode()).hexdigest()
+
+    return [m for _, m in sorted((rank(m), m) for m in mutants)[:count]]
+
+
+def escape(text):
+    return text.replace("\\", "\\\\").replace("\t", "\\t").replace("\n", "\\n").replace("\r", "\\r")
+
+
+def unescape(text):
+    return re.sub(r"\\(.)", lambda m: {"t": "\t", "n": "\n", "r": "\r"}.get(m.group(1), m.group(1)), text)
+
+
+def write_sample(mutants):
+    rows = ["\t".join(Mutant._fields)]
+    rows += ["\t".join(escape(str(value)) for value in m) for m in mutants]
+    SAMPLE.write_text("\n".join(rows) + "\n")
+
+
+def read_sample():
+    rows = SAMPLE.read_text().splitlines()[1:]
+    mutants = [Mutant(*map(unescape, row.split("\t"))) for row in rows]
+    return [m._replace(line=int(m.line), col=int(m.col)) for m in mutants]
+
+
+def mutated(text, m):
+    """The text with the mutant applied, or None when its code is no longer there."""
+    lines = text.split("\n")
+    starts = [0]
+    for line in lines:
+        starts.append(starts[-1] + len(line) + 1)
+    same = [n for n, line in enumerate(lines, 1) if line == m.context]
+    for n in sorted(same, key=lambda n: abs(n - m.line)):
+        at = starts[n - 1] + m.col - 1
+        if text.startswith(m.before, at):
+            return text[:at] + m.after + text[at + len(m.before):]
+    return None
+
+
+# ---- The private tree and its build --------------------------------------------------------------
+
+
+class BuildGraph:
+    """The test suites of the build, what each links, and which sources reach which targets."""
+
+    def __init__(self):
+        targets = read_codemodel()
+        self.suites = {name: t for name, t in targets.items() if t["suite"]}
+        self.reach = collections.defaultdict(set)  # source -> targets that compile it or include it
+        for depfile in BUILD.rglob("*.o.d"):
+            target = next(p[:-len(".dir")] for p in depfile.relative_to(BUILD).parts if p.endswith(".dir"))
+            for dependency in depfile.read_text().replace("\\\n", " ").split()[1:]:
+                if dependency.startswith(f"{TREE}/"):
+                    self.reach[dependency[len(f"{TREE}/"):]].add(target)
+
+    def suites_reaching(self, path):
+        reached = self.reach.get(path, set())
+        return sorted(name for name, t in self.suites.items() if name in reached or t["links"] & reached)
+
+    def program(self, suite):
+        return BUILD / self.suites[suite]["artifact"]
+
+
+def read_codemodel():
+    """Every target of the build from CMake's file API: what it links, its program, whether it is a
+    test suite (tests/<library>/<name>_test.cpp)."""
+    reply = BUILD / ".cmake" / "api" / "v1" / "reply"
+    index = json.loads(max(reply.glob("index-*.json")).read_text())
+    codemodel = json.loads((reply / index["reply"]["codemodel-v2"]["jsonFile"]).read_text())
+    targets = {}
+    for entry in codemodel["configurations"][0]["targets"]:
+        target = json.loads((reply / entry["jsonFile"]).read_text())
+        sources = [s["path"] for s in target.get("sources", [])]
+        targets[target["name"]] = {
+            "links": {d["id"].split("::@")[0] for d in target.get("dependencies", [])},
+            "artifact": target["artifacts"][0]["path"] if target.get("artifacts") else None,
+            "suite": target["type"] == "EXECUTABLE" and bool(sources)
+            and all(re.fullmatch(r"tests/\w+/\w+_test\.cpp", s) for s in sources),
+            "library": sources[0].split("/")[1] if sources else None,
+            "goal": str(Path(target["paths"]["build"]) / "CMakeFiles" / f"{target['name']}.dir" / "all"),
+        }
+    return targets
+
+
+def copy_sources():
+    """The developer's files as git sees them (tracked, and new ones not ignored) into TREE."""
+    listed = subprocess.run(["git", "ls-files", "-z", "--cached", "--others", "--exclude-standard"], cwd=ROOT,
+                            check=True, capture_output=True).stdout.decode().split("\0")
+    fresh = WORK / "tree.new"
+    shutil.rmtree(fresh, ignore_errors=True)
+    for name in filter(None, listed):
+        source = ROOT / name
+        if source.exists() or source.is_symlink():
+            (fresh / name).parent.mkdir(parents=True, exist_ok=True)
+            shutil.copy(source, fresh / name, follow_symlinks=False)  # stamped now: all of it is new
+    fresh.rename(TREE)
+
+
+def configure():
+    query = BUILD / ".cmake" / "api" / "v1" / "query" / "codemodel-v2"
+    query.parent.mkdir(parents=True, exist_ok=True)
+    query.touch()
+    code = run(["cmake", "-S", str(TREE), "-B", str(BUILD), *CMAKE_OPTIONS], BUILD_LOG)
+    if code != 0:
+        sys.exit(f"mutate: cmake could not configure {BUILD}; see {BUILD_LOG}")
+
+
+def build_everything(jobs):
+    """The whole build, the check of CMake's own files included; None when it worked, else the error."""
+    return build(["cmake", "--build", str(BUILD), "-j", str(jobs)])
+
+
+def build_suites(graph, suites, jobs):
+    """The suites and what they link. One make goes through the Makefile generator's per-target goals:
+    `cmake --build --target a b ...` would check every library again for each suite, which costs more
+    than the compile of a mutant."""
+    goals = [graph.suites[suite]["goal"] for suite in suites]
+    return build(["make", "-C", str(BUILD), "-s", "-f", "CMakeFiles/Makefile2", f"-j{jobs}", *goals])
+
+
+def build(command):
+    code = run(command, BUILD_LOG, timeout=BUILD_TIMEOUT)
+    if code == 0:
+        return None
+    if code is None:
+        return "build timed out"
+    log = BUILD_LOG.read_text(errors="replace").replace(f"{TREE}/", "").splitlines()
+    return next((line.strip() for line in log if re.search(r"error|undefined reference", line)), "build failed")
+
+
+def run(command, log, timeout=None, cwd=None, env=None):
+    """Runs a command in a process group of its own, its output in log; its exit code, or None when
+    it ran out of time (then it and all it started are killed)."""
+    with open(log, "wb") as out:
+        process = subprocess.Popen(command, cwd=cwd, env=env, stdout=out, stderr=subprocess.STDOUT,
+                                   stdin=subprocess.DEVNULL, start_new_session=True)
+        try:
+            return process.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            return None
+        finally:
+            if process.poll() is None:
+                os.killpg(process.pid, signal.SIGKILL)
+                process.wait()
+
+
+def replace_file(path, data):
+    """Writes the file and stamps it now, so that make rebuilds what depends on it."""
+    path.write_bytes(data)
+    now = time.time_ns()
+    os.utime(path, ns=(now, now))
+
+
+def restore_interrupted():
+    """Puts back the original of a file that a stopped run left mutated."""
+    if JOURNAL.exists():
+        name, original = JOURNAL.read_bytes().split(b"\n", 1)
+        replace_file(TREE / name.decode(), original)
+        JOURNAL.unlink()
+
+
+def prepare(args):
+    """The tree copied, configured and built, the baseline measured and the sample drawn, as far as
+    they are not there yet; the build graph."""
+    WORK.mkdir(exist_ok=True)
+    if args.restart or args.resample:
+        RESULTS.unlink(missing_ok=True)
+    if args.restart:
+        JOURNAL.unlink(missing_ok=True)
+        BASELINE.unlink(missing_ok=True)
+        shutil.rmtree(TREE, ignore_errors=True)
+        shutil.rmtree(BUILD, ignore_errors=True)
+    restore_interrupted()
+    if not TREE.exists():
+        print("mutate: copying the sources to", TREE)
+        copy_sources()
+    if not (BUILD / "CMakeCache.txt").exists():
+        print("mutate: configuring", BUILD)
+        configure()
+    print("mutate: bringing the build up to date")
+    error = build_everything(args.jobs)
+    if error:
+        sys.exit(f"mutate: the unmutated sources do not build: {error} (see {BUILD_LOG})")
+    graph = BuildGraph()
+    if not BASELINE.exists():
+        measure_baseline(graph)
+    if args.resample or not SAMPLE.exists():
+        sample = make_sample(graph, args.size)
+        write_sample(sample)
+        print(f"mutate: {len(sample)} mutants sampled into {SAMPLE}")
+    return graph
+
+
+def measure_baseline(graph):
+    """Each suite's time on the unmutated sources; they must all pass."""
+    times = {}
+    for suite in sorted(graph.suites):
+        started = time.monotonic()
+        code = run_suite(graph, suite, timeout=600)
+        times[suite] = round(time.monotonic() - started, 3)
+        if code != 0:
+            sys.exit(f"mutate: {suite} fails on the unmutated sources (see {TEST_LOG}); fix that first")
+    head = subprocess.run(["git", "rev-parse", "--short", "HEAD"], cwd=ROOT, capture_output=True, text=True)
+    changed = subprocess.run(["git", "status", "--porcelain"], cwd=ROOT, capture_output=True, text=True)
+    BASELINE.write_text(json.dumps({
+        "sources": head.stdout.strip() + (" with uncommitted changes" if changed.stdout.strip() else ""),
+        "copied": datetime.datetime.now().strftime("%Y-%m-%d %H:%M"),
+        "suites": times,
+    }, indent=2) + "\n")
+    print(f"mutate: the suites take {sum(times.values()):.1f} s on the unmutated sources")
+
+
+def run_suite(graph, suite, timeout):
+    program = graph.program(suite)
+    env = dict(os.environ, GIFTGUARD_SOURCE_DIR=str(TREE), GTEST_COLOR="no")
+    return run([str(program), "--gtest_fail_fast", "--gtest_brief=1"], TEST_LOG, timeout=timeout,
+               cwd=program.parent, env=env)
+
+
+# ---- Deciding a mutant ---------------------------------------------------------------------------
+
+
+def decide(m, graph, baseline, jobs):
+    """Builds the mutant and runs the suites that reach its file: (status, killing test, note)."""
+    path = TREE / m.file
+    original = path.read_bytes()
+    text = mutated(original.decode(errors="surrogateescape"), m)
+    if text is None:
+        return "gone", "", "the code is no longer in the file"
+    suites = suites_in_order(m.file, graph, baseline)
+    JOURNAL.write_bytes(m.file.encode() + b"\n" + original)
+    try:
+        replace_file(path, text.encode(errors="surrogateescape"))
+        error = build_suites(graph, suites, jobs)
+        if error:
+            return "unbuilt", "", error
+        return run_suites(suites, graph, baseline)
+    finally:
+        replace_file(path, original)
+        JOURNAL.unlink()
+
+
+def suites_in_order(path, graph, baseline):
+    """The suites reaching the file: the one named like it first, then its library's, quickest first."""
+    stem = Path(path).stem.lower()
+    library = path.split("/")[1] if path.startswith("src/") else path.split("/")[0]
+
+    def order(suite):
+        name = suite[:-len("_test")].lower()
+        likeness = 0 if name == stem else 1 if name in stem or stem in name else 2
+        return likeness, graph.suites[suite]["library"] != library, baseline[suite], suite
+
+    return sorted(graph.suites_reaching(path), key=order)
+
+
+def run_suites(suites, graph, baseline):
+    for suite in suites:
+        code = run_suite(graph, suite, timeout=TIMEOUT_FACTOR * baseline[suite] + TIMEOUT_SLACK)
+        if code is None:
+            return "timeout", suite, ""
+        if code != 0:
+            return "killed", killing_test(suite, code), ""
+    return "survived", "", ""
+
+
+def killing_test(suite, code):
+    failed = re.search(r"^\[  FAILED  \] (\S+)", TEST_LOG.read_text(errors="replace"), re.MULTILINE)
+    if failed:
+        return f"{suite} {failed.group(1)}"
+    if code < 0:
+        return f"{suite} ({signal.Signals(-code).name})"
+    return f"{suite} (exit {code})"
+
+
+# ---- Results and the report ----------------------------------------------------------------------
+
+RESULT_FIELDS = ("id", "status", "killer", "seconds", "note")
+
+
+def read_results():
+    """The decided mutants by id; a later line wins."""
+    if not RESULTS.exists():
+        return {}
+    rows = [row.split("\t") for row in RESULTS.read_text().splitlines()[1:]]
+    # A line cut short by a machine that stopped mid-write is left out: that mutant runs again.
+    return {row[0]: dict(zip(RESULT_FIELDS, map(unescape, row))) for row in rows if len(row) == len(RESULT_FIELDS)}
+
+
+def record(m, status, killer, seconds, note):
+    """Appends one decision and makes sure it is on the disk before the next mutant starts."""
+    new = not RESULTS.exists()
+    with open(RESULTS, "a") as out:
+        if new:
+            out.write("\t".join(RESULT_FIELDS) + "\n")
+        out.write("\t".join(escape(str(v)) for v in (m.id, status, killer, f"{seconds:.1f}", note)) + "\n")
+        out.flush()
+        os.fsync(out.fileno())
+
+
+def report(sample, results):
+    if BASELINE.exists():
+        baseline = json.loads(BASELINE.read_text())
+        print(f"\nmutants of the sources of {baseline['sources']}, copied {baseline['copied']}")
+    print_table("folder", sample, results, lambda m: m.file.split("/")[0], FOLDERS)
+    print_table("operator", sample, results, lambda m: m.op, OPERATORS)
+    survivors = [m for m in sample if results.get(m.id, {}).get("status") == "survived"]
+    print(f"\nsurvivors ({len(survivors)}):")
+    for m in survivors:
+        print(f"  {m.file}:{m.line}  {m.op:10}  {shown(m.before)}  →  {shown(m.after)}")
+
+
+def print_table(title, sample, results, group, groups):
+    columns = ["killed", "survived", "timeout", "unbuilt"]
+    if any(r["status"] == "gone" for r in results.values()):
+        columns.append("gone")
+    heads = [title, "mutants", *(STATUS_TITLES[c] for c in columns), "pending", "kill rate"]
+    rows = []
+    for name in [*groups, "total"]:
+        members = [m for m in sample if name == "total" or group(m) == name]
+        count = collections.Counter(results[m.id]["status"] for m in members if m.id in results)
+        built = count["killed"] + count["survived"] + count["timeout"]
+        rate = f"{100 * (count['killed'] + count['timeout']) / built:.1f}%" if built else "-"
+        pending = sum(1 for m in members if m.id not in results)
+        rows.append([name, len(members), *(count[c] for c in columns), pending, rate])
+    widths = [max(len(str(row[i])) for row in [heads, *rows]) for i in range(len(heads))]
+    print()
+    for row in [heads, *rows]:
+        print("  ".join(str(cell).ljust(w) if i == 0 else str(cell).rjust(w)
+                        for i, (cell, w) in enumerate(zip(row, widths))))
+
+
+def shown(code, most=70):
+    code = " ".join(code.split())
+    return code if len(code) <= most else code[:most - 1] + "…"
+
+
+# ---- The command line ----------------------------------------------------------------------------
+
+
+def start_display():
+    """An Xvfb of our own when there is no display, as tools/test.sh does; None when there is one."""
+    if os.environ.get("DISPLAY"):
+        return None
+    free = next((n for n in FREE_DISPLAYS
+                 if not Path(f"/tmp/.X11-unix/X{n}").exists() and not Path(f"/tmp/.X{n}-lock").exists()), None)
+    if free is None:
+        sys.exit("mutate: no free display number for Xvfb")
+    xvfb = subprocess.Popen(["Xvfb", f":{free}", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.environ["DISPLAY"] = f":{free}"
+    for _ in range(50):
+        if Path(f"/tmp/.X11-unix/X{free}").exists():
+            break
+        time.sleep(0.1)
+    return xvfb
+
+
+def stop_on_signals():
+    """SIGTERM and SIGHUP stop the run as Ctrl-C does, so the mutated file is put back."""
+    def interrupt(number, frame):
+        raise KeyboardInterrupt
+    signal.signal(signal.SIGTERM, interrupt)
+    signal.signal(signal.SIGHUP, interrupt)
+
+
+def run_sample(args):
+    graph = prepare(args)
+    sample = read_sample()
+    baseline = json.loads(BASELINE.read_text())["suites"]
+    results = read_results()
+    todo = [m for m in sample if m.id not in results and selected(m, args.only)]
+    if args.limit is not None:
+        todo = todo[:args.limit]
+    spent = 0.0
+    for n, m in enumerate(todo, 1):
+        started = time.monotonic()
+        status, killer, note = decide(m, graph, baseline, args.jobs)
+        seconds = time.monotonic() - started
+        record(m, status, killer, seconds, note)
+        results[m.id] = {"status": status}
+        spent += seconds
+        left = (spent / n) * (len(todo) - n)
+        print(f"[{n}/{len(todo)}, {left / 60:.0f} min left] {m.id} {m.file}:{m.line} {m.op}: "
+              f"{shown(m.before, 40)} → {shown(m.after, 40)}: {STATUS_TITLES[status]}"
+              f"{(' in ' if status == 'timeout' else ' by ') + killer if killer else ''}"
+              f"{': ' + note if note else ''} ({seconds:.1f} s)", flush=True)
+    report([m for m in sample if selected(m, args.only)], results)
+
+
+def selected(m, only):
+    return not only or any(m.file.startswith(prefix) for prefix in only)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n", 1)[0])
+    parser.add_argument("--limit", type=int, metavar="N", help="decide at most N more mutants, then stop")
+    parser.add_argument("--jobs", type=int, default=2, metavar="N", help="parallel compile jobs (default 2)")
+    parser.add_argument("--only", action="append", metavar="PATH",
+                        help="only mutants of files under PATH (e.g. src/kro/ or game/ob.cpp); may repeat")
+    parser.add_argument("--report", action="store_true", help="print the tables and survivors, run nothing")
+    parser.add_argument("--restart", action="store_true",
+                        help="forget the results and the copy of the sources, keep the sample")
+    parser.add_argument("--resample", action="store_true", help="draw a new sample (the results go too)")
+    parser.add_argument("--size", type=int, default=SAMPLE_SIZE, help=f"mutants in a new sample ({SAMPLE_SIZE})")
+    args = parser.parse_args()
+    if args.report:
+        if not SAMPLE.exists():
+            sys.exit(f"mutate: no sample yet in {SAMPLE}; run tools/mutate.py first")
+        sample = [m for m in read_sample() if selected(m, args.only)]
+        report(sample, read_results())
+        return
+    stop_on_signals()
+    xvfb = start_display()
+    try:
+        run_sample(args)
+    except KeyboardInterrupt:
+        sys.exit("\nmutate: stopped; the mutant in progress is not recorded, the run goes on from there")
+    finally:
+        if xvfb:
+            xvfb.kill()
+            xvfb.wait()
+
+
+if __name__ == "__main__":
+    main()
