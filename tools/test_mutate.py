@@ -1,0 +1,81 @@
+#!/usr/bin/env python3
+"""Checks of the mutation script: which changes it finds in C++, how it shares out the sample and
+how it finds a mutant's code again.  Run: python3 tools/test_mutate.py"""
+
+import os
+import sys
+import tempfile
+import unittest
+from pathlib import Path
+
+sys.dont_write_bytecode = True  # keep tools/ free of __pycache__
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import mutate  # noqa: E402
+
+
+def changes(code):
+    found = mutate.Unit("x.cpp", code, {"Foo"}).mutants()
+    return {(m.op, " ".join(m.before.split()), m.after) for m in found}
+
+
+class FindingMutants(unittest.TestCase):
+    CASES = [
+        # Preprocessor lines, comments and literals hold no sites.
+        ("#define LESS(a, b) ((a) < (b) + 1)\n"
+         'void f() { g("x < 1 + 2", R"x(3 - 4)x", \'<\'); /* h(1 < 2); */ }  // k(3 - 4);\n',
+         {("call", 'g("x < 1 + 2", R"x(3 - 4)x", \'<\');', ";")}),
+        # Template brackets, `->`, `<<`, `++`, `--` and pointer declarators stay as they are.
+        ("void f(std::vector<std::pair<int, Foo*>>& v, Foo* p) { out << p->n; ++i; v[i]--; }", set()),
+        # Binary operators flip, a unary minus does not; the returned number grows by one.
+        ("int f(int a, int b) { return -a * b < 0x0Fu ? a - b : a / b; }",
+         {("relational", "<", ">="), ("constant", "0x0Fu", "0x10u"), ("arithmetic", "*", "/"),
+          ("arithmetic", "-", "+"), ("arithmetic", "/", "*"),
+          ("return", "return -a * b < 0x0Fu ? a - b : a / b;", "return (-a * b < 0x0Fu ? a - b : a / b) + 1;")}),
+        # Conditions, call statements and case labels; a declaring condition and a for head are left.
+        ("void f(int n) {\n  if (n) g(n);\n  if (n) *out = n;\n  while (int k = next()) h(k);\n"
+         "  switch (n) { case 1: log(n); break; case 2: break; }\n"
+         "  for (auto* p = first(); p; p = p->next) p->visit();\n}\n",
+         {("condition", "if (n)", "if (!(n))"), ("call", "g(n);", ";"), ("call", "h(k);", ";"),
+          ("call", "log(n);", ";"), ("call", "p->visit();", ";"), ("constant", "2", "3")}),
+        # What a return becomes follows the function's type; references and lambdas are left.
+        ('bool ok() { return ready; }\nconst char* name() { return "x"; }\nstd::string text() { return label; }\n'
+         "Foo& ref() { return *self; }\nint count() { return 3; }\nauto l = [](int x) { return x; };\n",
+         {("return", "return ready;", "return !ready;"), ("return", 'return "x";', "return nullptr;"),
+          ("return", "return label;", "return {};"), ("constant", "3", "4")}),
+        # A pure specifier and a static assertion are not constants to change.
+        ('struct A { virtual int f() = 0; int g[2]; };\nstatic_assert(sizeof(A) > 8, "size");\n',
+         {("constant", "2", "3")}),
+        # Joining strings and paths is not arithmetic.
+        ("void f() { s = std::string(\"a\") + b; s += 'c'; q = dir / std::string(n); x = y + z; }",
+         {("arithmetic", "+", "-")}),
+    ]
+
+    def test_each_operator_finds_its_sites_and_no_others(self):
+        for code, expected in self.CASES:
+            with self.subTest(code=code):
+                self.assertEqual(changes(code), expected)
+
+
+class TheSample(unittest.TestCase):
+    def test_shares_follow_the_weights_and_respect_the_caps(self):
+        self.assertEqual(mutate.apportion(10, {"a": 6, "b": 3, "c": 1}, {"a": 100, "b": 1, "c": 100}),
+                         {"a": 8, "b": 1, "c": 1})
+        self.assertEqual(mutate.apportion(10, {"a": 1, "b": 1}, {"a": 2, "b": 3}), {"a": 2, "b": 3})
+
+    def test_a_mutant_is_found_again_after_edits_above_it_and_not_when_its_code_changed(self):
+        text = "int a = 1;\nint b = x < y;\nint c = x < y;\n"
+        m = next(m for m in mutate.Unit("x.cpp", text, set()).mutants() if m.line == 3 and m.op == "relational")
+        self.assertEqual(mutate.mutated(text, m), "int a = 1;\nint b = x < y;\nint c = x >= y;\n")
+        self.assertEqual(mutate.mutated("// new\n" + text, m), "// new\nint a = 1;\nint b = x < y;\nint c = x >= y;\n")
+        self.assertIsNone(mutate.mutated(text.replace("c = x < y", "c = x <= y"), m))
+
+    def test_the_sample_file_keeps_tabs_newlines_and_backslashes(self):
+        m = mutate.Mutant("m001", "a/b.cpp", 4, 2, "call", 'f("\\t",\n\tx);', ";", '  f("\\t",')
+        with tempfile.TemporaryDirectory() as folder:
+            mutate.SAMPLE = Path(folder) / "sample.tsv"
+            mutate.write_sample([m])
+            self.assertEqual(mutate.read_sample(), [m])
+
+
+if __name__ == "__main__":
+    unittest.main()
