@@ -1071,7 +1071,7 @@ def main():
         sys.exit("\nmutate: stopped; the mutant in progress is not recorded, the run goes on from there")
     finally:
         if xvfb:
-            xvfb.kill()
+            xvfb.terminate()  # not killed: it takes its lock file and socket away on the way out
             xvfb.wait()
 
 
