@@ -864,18 +864,21 @@ def measure_baseline(graph):
     print(f"mutate: the suites take {sum(times.values()):.1f} s on the unmutated sources")
 
 
-def run_suite(graph, suite, timeout):
+FAIL_FAST = ("--gtest_fail_fast", "--gtest_brief=1")
+
+
+def run_suite(graph, suite, timeout, flags=FAIL_FAST, log=TEST_LOG):
     program = graph.program(suite)
     env = dict(os.environ, GIFTGUARD_SOURCE_DIR=str(TREE), GTEST_COLOR="no")
-    return run([str(program), "--gtest_fail_fast", "--gtest_brief=1"], TEST_LOG, timeout=timeout,
-               cwd=program.parent, env=env)
+    return run([str(program), *flags], log, timeout=timeout, cwd=program.parent, env=env)
 
 
 # ---- Deciding a mutant ---------------------------------------------------------------------------
 
 
-def decide(m, graph, baseline, jobs):
-    """Builds the mutant and runs the suites that reach its file: (status, killing test, note)."""
+def decide(m, graph, baseline, jobs, check=None):
+    """Builds the mutant and runs the suites that reach its file with check, run_suites (the first
+    failure decides) unless told otherwise: (status, killing test or tests, note)."""
     path = TREE / m.file
     original = path.read_bytes()
     text = mutated(original.decode(errors="surrogateescape"), m)
@@ -888,7 +891,7 @@ def decide(m, graph, baseline, jobs):
         error = build_suites(graph, suites, jobs)
         if error:
             return "unbuilt", "", error
-        return run_suites(suites, graph, baseline)
+        return (check or run_suites)(suites, graph, baseline)
     finally:
         replace_file(path, original)
         JOURNAL.unlink()
@@ -931,22 +934,22 @@ def killing_test(suite, code):
 RESULT_FIELDS = ("id", "status", "killer", "seconds", "note")
 
 
-def read_results():
-    """The decided mutants by id; a later line wins."""
-    if not RESULTS.exists():
+def read_results(path=RESULTS, fields=RESULT_FIELDS):
+    """The decided mutants by id (of results.tsv, or of matrix.tsv); a later line wins."""
+    if not path.exists():
         return {}
-    rows = [row.split("\t") for row in RESULTS.read_text().splitlines()[1:]]
+    rows = [row.split("\t") for row in path.read_text().splitlines()[1:]]
     # A line cut short by a machine that stopped mid-write is left out: that mutant runs again.
-    return {row[0]: dict(zip(RESULT_FIELDS, map(unescape, row))) for row in rows if len(row) == len(RESULT_FIELDS)}
+    return {row[0]: dict(zip(fields, map(unescape, row))) for row in rows if len(row) == len(fields)}
 
 
-def record(m, status, killer, seconds, note):
+def record(values, path=RESULTS, fields=RESULT_FIELDS):
     """Appends one decision and makes sure it is on the disk before the next mutant starts."""
-    new = not RESULTS.exists()
-    with open(RESULTS, "a") as out:
+    new = not path.exists()
+    with open(path, "a") as out:
         if new:
-            out.write("\t".join(RESULT_FIELDS) + "\n")
-        out.write("\t".join(escape(str(v)) for v in (m.id, status, killer, f"{seconds:.1f}", note)) + "\n")
+            out.write("\t".join(fields) + "\n")
+        out.write("\t".join(escape(str(v)) for v in values) + "\n")
         out.flush()
         os.fsync(out.fileno())
 
@@ -976,11 +979,16 @@ def print_table(title, sample, results, group, groups):
         rate = f"{100 * (count['killed'] + count['timeout']) / built:.1f}%" if built else "-"
         pending = sum(1 for m in members if m.id not in results)
         rows.append([name, len(members), *(count[c] for c in columns), pending, rate])
-    widths = [max(len(str(row[i])) for row in [heads, *rows]) for i in range(len(heads))]
     print()
+    print_rows(heads, rows)
+
+
+def print_rows(heads, rows, indent="", left=1):
+    """Columns lined up: the first `left` to the left, the others (numbers) to the right."""
+    widths = [max(len(str(row[i])) for row in [heads, *rows]) for i in range(len(heads))]
     for row in [heads, *rows]:
-        print("  ".join(str(cell).ljust(w) if i == 0 else str(cell).rjust(w)
-                        for i, (cell, w) in enumerate(zip(row, widths))))
+        print(indent + "  ".join(str(cell).ljust(w) if i < left else str(cell).rjust(w)
+                                 for i, (cell, w) in enumerate(zip(row, widths))).rstrip())
 
 
 def shown(code, most=70):
@@ -1030,7 +1038,7 @@ def run_sample(args):
         started = time.monotonic()
         status, killer, note = decide(m, graph, baseline, args.jobs)
         seconds = time.monotonic() - started
-        record(m, status, killer, seconds, note)
+        record((m.id, status, killer, f"{seconds:.1f}", note))
         results[m.id] = {"status": status}
         spent += seconds
         left = (spent / n) * (len(todo) - n)
