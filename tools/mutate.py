@@ -7,10 +7,13 @@
     tools/mutate.py --report        # the tables and the survivors, running nothing
     tools/mutate.py --restart       # the same sample against a fresh copy of the sources
     tools/mutate.py --resample      # a new sample (and so new results)
+    tools/mutate.py --matrix        # every test on each killed mutant: which tests kill what
+    tools/mutate.py --matrix-report # what each test kills, and what it alone kills
 
 Everything lives in build-mutate/: a private copy of the sources (tree/), its build
-(build/), the sample (sample.tsv), the results (results.tsv) and the suites' times on
-the unmutated sources (baseline.json). docs/testing.md tells the rest.
+(build/), the sample (sample.tsv), the results (results.tsv), the suites' times on
+the unmutated sources (baseline.json) and the kill matrix (matrix.tsv). docs/testing.md
+tells the rest.
 """
 
 import argparse
@@ -38,6 +41,8 @@ BASELINE = WORK / "baseline.json"
 JOURNAL = WORK / "in-progress"  # the original of the file under mutation, until it is back
 BUILD_LOG = WORK / "last-build.log"
 TEST_LOG = WORK / "last-test.log"
+MATRIX = WORK / "matrix.tsv"  # every test that fails on each killed mutant (--matrix)
+LISTING = WORK / "last-listing.json"  # the tests of a suite, as the matrix report lists them
 
 FOLDERS = ("src", "game", "platform")
 SUFFIXES = (".cpp", ".h")
@@ -731,6 +736,7 @@ def read_codemodel():
             "suite": target["type"] == "EXECUTABLE" and bool(sources)
             and all(re.fullmatch(r"tests/\w+/\w+_test\.cpp", s) for s in sources),
             "library": sources[0].split("/")[1] if sources else None,
+            "source": sources[0] if sources else None,
             "goal": str(Path(target["paths"]["build"]) / "CMakeFiles" / f"{target['name']}.dir" / "all"),
         }
     return targets
@@ -819,6 +825,7 @@ def prepare(args):
     WORK.mkdir(exist_ok=True)
     if args.restart or args.resample:
         RESULTS.unlink(missing_ok=True)
+        MATRIX.unlink(missing_ok=True)
     if args.restart:
         JOURNAL.unlink(missing_ok=True)
         BASELINE.unlink(missing_ok=True)
@@ -996,6 +1003,155 @@ def shown(code, most=70):
     return code if len(code) <= most else code[:most - 1] + "…"
 
 
+# ---- The kill matrix ----------------------------------------------------------------------------
+#
+# Which tests kill which mutants: each mutant the normal run killed (or that timed out) is built
+# again, and every suite that reaches its file runs in full. A kill is written `suite:Test.name`;
+# `suite:(SIGSEGV)`, `suite:(exit 1)` or `suite:(timeout)` when no test can be blamed.
+
+MATRIX_FIELDS = ("id", "status", "kills", "seconds", "note")
+FULL_RUN = ("--gtest_fail_fast=0", "--gtest_brief=0")  # every test, and a line as each one starts
+GTEST_MARK = re.compile(r"\[ *(RUN|OK|FAILED|SKIPPED) *\] ([^\s,]+)")
+
+
+def test_outcomes(output):
+    """From a suite's output: the tests that failed, and the one that was running when the output
+    stops (None when every test that started also ended)."""
+    failed, running = [], None
+    for mark, name in GTEST_MARK.findall(output):
+        if mark == "RUN":
+            running = name
+        elif name == running:  # the list of failures at the end repeats names; they end nothing
+            if mark == "FAILED":
+                failed.append(name)
+            running = None
+    return failed, running
+
+
+def run_all_suites(suites, graph, baseline):
+    """Every suite in full: (status, the failing tests, note). A crash is blamed on the test that
+    was running, and the suite goes on with the tests that have not started yet."""
+    kills, timed_out, failed_any = [], [], False
+    for suite in suites:
+        started, limit = set(), TIMEOUT_FACTOR * baseline[suite] + TIMEOUT_SLACK
+        while True:
+            skip = ("--gtest_filter=-" + ":".join(sorted(started)),) if started else ()
+            code = run_suite(graph, suite, limit, FULL_RUN + skip)
+            output = TEST_LOG.read_text(errors="replace")
+            failed, running = test_outcomes(output)
+            kills += [f"{suite}:{name}" for name in failed]
+            failed_any |= bool(failed)
+            if code is None:
+                timed_out.append(suite)
+                kills.append(f"{suite}:{running or '(timeout)'}")
+                break
+            if code == 0 or not running:
+                if code != 0 and not failed:  # it died before its first test or after its last
+                    kills.append(f"{suite}:({signal.Signals(-code).name if code < 0 else f'exit {code}'})")
+                    failed_any = True
+                break
+            kills.append(f"{suite}:{running}")
+            failed_any = True
+            if running in started:  # the filter did not keep it out: do not go round again
+                break
+            started |= {name for mark, name in GTEST_MARK.findall(output) if mark == "RUN"}
+    status = "killed" if failed_any else "timeout" if timed_out else "survived"
+    return status, " ".join(kills), "timed out in " + ", ".join(timed_out) if timed_out else ""
+
+
+def run_matrix(args):
+    if not RESULTS.exists():
+        sys.exit(f"mutate: no results yet in {RESULTS}; run tools/mutate.py first")
+    graph = prepare(args)
+    sample = read_sample()
+    baseline = json.loads(BASELINE.read_text())["suites"]
+    results, matrix = read_results(), read_results(MATRIX, MATRIX_FIELDS)
+    todo = [m for m in sample if results.get(m.id, {}).get("status") in ("killed", "timeout")
+            and m.id not in matrix and selected(m, args.only)]
+    if args.limit is not None:
+        todo = todo[:args.limit]
+    for n, m in enumerate(todo, 1):
+        started = time.monotonic()
+        status, kills, note = decide(m, graph, baseline, args.jobs, check=run_all_suites)
+        seconds = time.monotonic() - started
+        record((m.id, status, kills, f"{seconds:.1f}", note), MATRIX, MATRIX_FIELDS)
+        print(f"[{n}/{len(todo)}] {m.id} {m.file}:{m.line}: {STATUS_TITLES[status]}, "
+              f"{len(kills.split())} failing ({seconds:.1f} s){': ' + note if note else ''}", flush=True)
+    matrix_report(graph, sample, args.only)
+
+
+def list_tests(graph, suite):
+    """The tests of a built suite, in the order of their lines: {Suite.Name: line}; None when the
+    program cannot list them."""
+    LISTING.unlink(missing_ok=True)
+    code = run_suite(graph, suite, 60, ("--gtest_list_tests", f"--gtest_output=json:{LISTING}"),
+                     log=LISTING.with_suffix(".log"))
+    if code != 0 or not LISTING.exists():
+        return None
+    tests = [(test.get("line", 0), f"{group['name']}.{test['name']}")
+             for group in json.loads(LISTING.read_text())["testsuites"] for test in group["testsuite"]]
+    return {name: line for line, name in sorted(tests)}
+
+
+def matrix_report(graph, sample, only):
+    """For each test, the mutants it kills and those no other test kills; then the tests that kill
+    nothing on their own, and what each suite kills."""
+    results, matrix = read_results(), read_results(MATRIX, MATRIX_FIELDS)
+    sample = [m for m in sample if selected(m, only)]
+    due = [m for m in sample if results.get(m.id, {}).get("status") in ("killed", "timeout")]
+    done = [m for m in due if m.id in matrix]
+    print(f"\nkill matrix: {len(done)} of the {len(due)} mutants killed or timed out in {RESULTS.name}"
+          f"{f' ({len(due) - len(done)} still to run with --matrix)' if len(due) > len(done) else ''}")
+    lost = [m.id for m in done if matrix[m.id]["status"] not in ("killed", "timeout")]
+    if lost:
+        print(f"  killed before but {', '.join(sorted({matrix[i]['status'] for i in lost}))} here: {' '.join(lost)}")
+
+    killed_by = {m.id: matrix[m.id]["kills"].split() for m in done}
+    kills = collections.defaultdict(set)  # suite:Test.name -> the mutants it kills
+    for mutant, killers in killed_by.items():
+        for killer in killers:
+            kills[killer].add(mutant)
+    # A kill blamed on a suite and no test, `suite:(SIGSEGV)`, takes no test's kill from being its own.
+    named = {mutant: {k for k in killers if not k.split(":", 1)[1].startswith("(")}
+             for mutant, killers in killed_by.items()}
+    unique = {k: sum(1 for mutant in kills[k] if named[mutant] == {k}) for k in kills}
+
+    suites = sorted({s for m in sample for s in graph.suites_reaching(m.file)} if only else graph.suites)
+    listed, spare = {}, []
+    for suite in suites:
+        tests = list_tests(graph, suite)
+        if tests is None:
+            print(f"  {suite} could not list its tests; shown are those that kill something")
+            tests = {k.split(":", 1)[1]: "" for k in kills if k.startswith(suite + ":")}
+        listed[suite] = tests
+        print(f"\n{suite} ({graph.suites[suite]['source']})")
+        rows = [[name, line, len(kills[f"{suite}:{name}"]), unique.get(f"{suite}:{name}", 0)]
+                for name, line in tests.items()]
+        rows += [[k.split(":", 1)[1], "", len(kills[k]), "-"] for k in sorted(kills)
+                 if k.startswith(suite + ":") and k.split(":", 1)[1].startswith("(")]
+        print_rows(["test", "line", "kills", "unique"], rows, indent="  ")
+        spare += [(suite, name, line) for name, line in tests.items() if not unique.get(f"{suite}:{name}")]
+    gone = sorted(k for k in kills if k.split(":", 1)[0] in listed and ":(" not in k
+                  and k.split(":", 1)[1] not in listed[k.split(":", 1)[0]])
+    if gone:
+        print(f"\nkills by tests no longer in the copy: {' '.join(gone)}")
+
+    print(f"\ntests that kill no mutant on their own ({len(spare)} of {sum(map(len, listed.values()))}):")
+    for suite in suites:
+        mine = [(name, line) for s, name, line in spare if s == suite]
+        if mine:
+            print(f"  {suite} ({graph.suites[suite]['source']})")
+            print_rows(["test", "line", "kills"], [[name, line, len(kills[f"{suite}:{name}"])] for name, line in mine],
+                       indent="    ")
+
+    print("\nmutants each suite kills:")
+    reach = {s: sum(1 for m in done if s in graph.suites_reaching(m.file)) for s in suites}
+    by_suite = {mutant: {k.split(":", 1)[0] for k in killers} for mutant, killers in killed_by.items()}
+    print_rows(["suite", "reaches", "kills", "only it"],
+               [[s, reach[s], sum(1 for k in by_suite.values() if s in k),
+                 sum(1 for k in by_suite.values() if k == {s})] for s in suites], indent="  ")
+
+
 # ---- The command line ----------------------------------------------------------------------------
 
 
@@ -1060,11 +1216,22 @@ def main():
     parser.add_argument("--only", action="append", metavar="PATH",
                         help="only mutants of files under PATH (e.g. src/kro/ or game/ob.cpp); may repeat")
     parser.add_argument("--report", action="store_true", help="print the tables and survivors, run nothing")
+    parser.add_argument("--matrix", action="store_true",
+                        help="run every test on each killed mutant, into matrix.tsv; resumes as a run does")
+    parser.add_argument("--matrix-report", action="store_true",
+                        help="what each test kills, and alone, from matrix.tsv; runs only --gtest_list_tests")
     parser.add_argument("--restart", action="store_true",
                         help="forget the results and the copy of the sources, keep the sample")
     parser.add_argument("--resample", action="store_true", help="draw a new sample (the results go too)")
     parser.add_argument("--size", type=int, default=SAMPLE_SIZE, help=f"mutants in a new sample ({SAMPLE_SIZE})")
     args = parser.parse_args()
+    if args.matrix and (args.restart or args.resample):
+        parser.error("--matrix runs on the results there are; --restart and --resample would forget them")
+    if args.matrix_report:
+        if not MATRIX.exists():
+            sys.exit(f"mutate: no kill matrix yet in {MATRIX}; run tools/mutate.py --matrix first")
+        matrix_report(BuildGraph(), read_sample(), args.only)
+        return
     if args.report:
         if not SAMPLE.exists():
             sys.exit(f"mutate: no sample yet in {SAMPLE}; run tools/mutate.py first")
@@ -1074,7 +1241,7 @@ def main():
     stop_on_signals()
     xvfb = start_display()
     try:
-        run_sample(args)
+        run_matrix(args) if args.matrix else run_sample(args)
     except KeyboardInterrupt:
         sys.exit("\nmutate: stopped; the mutant in progress is not recorded, the run goes on from there")
     finally:

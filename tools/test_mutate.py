@@ -1,11 +1,12 @@
 #!/usr/bin/env python3
-"""Checks of the mutation script: which changes it finds in C++, how it shares out the sample and
-how it finds a mutant's code again.  Run: python3 tools/test_mutate.py"""
+"""Checks of the mutation script: which changes it finds in C++, how it shares out the sample, how
+it finds a mutant's code again and how it reads which tests failed.  Run: python3 tools/test_mutate.py"""
 
 import os
 import sys
 import tempfile
 import unittest
+import unittest.mock
 from pathlib import Path
 
 sys.dont_write_bytecode = True  # keep tools/ free of __pycache__
@@ -75,6 +76,39 @@ class TheSample(unittest.TestCase):
             mutate.SAMPLE = Path(folder) / "sample.tsv"
             mutate.write_sample([m])
             self.assertEqual(mutate.read_sample(), [m])
+
+
+class TheKillMatrix(unittest.TestCase):
+    OUTPUTS = [
+        # The list of failures at the end repeats the names, a parameter after a comma.
+        ("[ RUN      ] A.one\n[       OK ] A.one (0 ms)\n[ RUN      ] P/B.two/1\nx.cpp:3: Failure\n"
+         "[  FAILED  ] P/B.two/1, where GetParam() = 4 (1 ms)\n[==========] 2 tests ran.\n"
+         "[  FAILED  ] 1 test, listed below:\n[  FAILED  ] P/B.two/1, where GetParam() = 4\n",
+         ["P/B.two/1"], None),
+        # A crash leaves its test started and not ended; printing without a newline hides no mark.
+        ("[ RUN      ] A.one\nno newline[  FAILED  ] A.one (0 ms)\n[ RUN      ] A.two\n[  SKIPPED ] A.two (0 ms)\n"
+         "[ RUN      ] A.three\n", ["A.one"], "A.three"),
+    ]
+
+    def test_the_failed_tests_and_the_one_running_are_read_from_the_output(self):
+        for output, failed, running in self.OUTPUTS:
+            with self.subTest(output=output):
+                self.assertEqual(mutate.test_outcomes(output), (failed, running))
+
+    def test_a_crash_is_blamed_on_its_test_and_the_suite_goes_on_without_it(self):
+        runs = {("one", ()): (-11, "[ RUN      ] A.a\n[  FAILED  ] A.a (0 ms)\n[ RUN      ] A.b\n"),
+                ("one", ("--gtest_filter=-A.a:A.b",)): (0, "[ RUN      ] A.c\n[  FAILED  ] A.c (0 ms)\n"),
+                ("two", ()): (-6, "loading failed\n"), ("three", ()): (1, "[ RUN      ] A.a\n[       OK ] A.a\n")}
+
+        def run_suite(graph, suite, timeout, flags):
+            code, output = runs[suite, flags[len(mutate.FULL_RUN):]]
+            mutate.TEST_LOG.write_text(output)
+            return code
+
+        with tempfile.TemporaryDirectory() as folder, \
+                unittest.mock.patch.multiple(mutate, run_suite=run_suite, TEST_LOG=Path(folder) / "log"):
+            self.assertEqual(mutate.run_all_suites(["one", "two", "three"], None, {"one": 1, "two": 1, "three": 1}),
+                             ("killed", "one:A.a one:A.b one:A.c two:(SIGABRT) three:(exit 1)", ""))
 
 
 if __name__ == "__main__":
