@@ -33,6 +33,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <string>
 
 namespace {
@@ -69,16 +70,21 @@ void fill(ModGame* game, int n) {
   game->kalvor = true;
 }
 
+// One frame of play at 60 frames a second, drawn and shown.
+void playFrame(ModGame* game) {
+  frameStart();
+  game->update(1.0f / 60);
+  glPushAttrib(GL_ALL_ATTRIB_BITS);
+  game->draw2d();
+  glPopAttrib();
+  platform::swapBuffers();
+}
+
 void BM_PlayFieldFrame(benchmark::State& state) {
   ModGame* game = ModGame::I();
   fill(game, int(state.range(0)));
   for (auto _ : state) {
-    frameStart();
-    game->update(1.0f / 60);
-    glPushAttrib(GL_ALL_ATTRIB_BITS);
-    game->draw2d();
-    glPopAttrib();
-    platform::swapBuffers();
+    playFrame(game);
   }
   state.counters["quads"] = double(game->obCount() + 1);
   state.counters["rss_MiB"] = residentMiB();
@@ -105,13 +111,8 @@ void BM_PlayFieldFrameSound(benchmark::State& state) {
   unsigned played = 0;
   for (auto _ : state) {
     const double now = std::chrono::duration<double>(std::chrono::steady_clock::now() - wallBefore).count();
-    if (now >= played * effectEvery) kroSound(effects[played++ % 6]);
-    frameStart();
-    game->update(1.0f / 60);
-    glPushAttrib(GL_ALL_ATTRIB_BITS);
-    game->draw2d();
-    glPopAttrib();
-    platform::swapBuffers();
+    if (now >= played * effectEvery) kroSound(effects[played++ % std::size(effects)]);
+    playFrame(game);
   }
   const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wallBefore).count();
   state.counters["audio_cpu_pct"] = 100 * (platform::audioThreadSeconds() - audioBefore) / wall;
