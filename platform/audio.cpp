@@ -152,8 +152,6 @@ void freeSample(AudioSample* sample) {
   delete sample;
 }
 
-double sampleSeconds(const AudioSample* sample) { return double(sampleFrames(sample)) / audioRate; }
-
 void playEffect(AudioSample* sample, float gain) {
   if (!isOpen || !sample || gain <= 0) return;
   const Uint32 now = SDL_GetTicks();

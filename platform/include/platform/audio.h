@@ -29,8 +29,6 @@ void closeAudio();
 // Null with a reason when the file is missing or not a sound SDL can read.
 AudioSample* loadSample(const char* file, std::string& error);
 void freeSample(AudioSample* sample);
-// Length in seconds at the device's rate.
-double sampleSeconds(const AudioSample* sample);
 
 // Starts an effect at gain 0..1 on a free voice, or on the one that has
 // played longest when all are busy. The same sample started again within a
