@@ -31,7 +31,7 @@ launch() {
   run >"$work/out.txt" 2>"$work/err.txt" &
   pid=$!
 }
-logged() { grep -qxF -- "$1" "$user/data/log.txt"; }
+log=$user/data/log.txt
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 check "--version names the version" test "$(run --version)" = "giftguard $version"
@@ -49,11 +49,7 @@ start
 check "the installed program opens its window" test -n "$window"
 survival
 console 'set \$godmode 1'
-for _ in $(seq 60); do
-  logged "Enemy killed" && break
-  sweep
-done
-check "a figure is killed" logged "Enemy killed"
+check "a figure is killed" sweepToKill 60
 console 'set \$godmode 0'
 # The game-over screen and the result take no clicks.
 for _ in $(seq 40); do

@@ -1,6 +1,5 @@
-# Shared by the end-to-end scripts, sourced after setting bin and data (needs DISPLAY,
-# xdotool and ImageMagick): a working folder with a copy of data/, the program started
-# in it, counted checks, keys and clicks, and measurements of screenshots.
+# Sourced by the end-to-end scripts after setting bin and data: a working folder with a copy
+# of data/, the program started in it, counted checks, keys, clicks and screenshot measures.
 set -uo pipefail
 [ -n "${DISPLAY:-}" ] || { echo "needs an X display (tools/test.sh starts one)"; exit 1; }
 bin=$(realpath "$bin")
@@ -12,8 +11,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/../../tools/checks.sh"
 width=1024 height=768
 source "$(dirname "${BASH_SOURCE[0]}")/../../tools/field_clicks.sh"
 
-# Retries a command for up to 5 s: the program takes input a frame or more
-# after it was sent, and a busy machine makes frames slow.
+# Retries a command for up to 5 s: input takes effect a frame or more later, and frames are slow on a busy machine.
 eventually() {
   for _ in $(seq 50); do
     "$@" && return 0
@@ -21,7 +19,9 @@ eventually() {
   done
   "$@"
 }
-logged() { grep -qxF -- "$1" "$work/data/log.txt"; }
+log=$work/data/log.txt
+logged() { grep -qxF -- "$1" "$log"; }
+kills() { grep -cxF 'Enemy killed' "$log"; }
 key() {  # key KEY...: one at a time, with time for a frame or two after each
   for k; do
     xdotool key --window "$window" "$k" 2>/dev/null
@@ -31,17 +31,25 @@ key() {  # key KEY...: one at a time, with time for a frame or two after each
 typed() { xdotool type --window "$window" --delay 20 "$1"; sleep 0.2; }
 entered() { typed "$1" && key Return; }
 console() { key grave && entered "$1" && key grave grave; }  # the console opened for a line, then gone
-# Return on the menu's first entry, then the field; a busy machine may take a while.
-survival() { key Return && sleep 2 && eventually fieldShown; }
+survival() { key Return && sleep 2 && eventually fieldShown; }  # the menu's first entry
 closed() { key alt+F4 && ended; }
 # A grid of clicks over both side lanes, clear of the gifts in the middle.
 sweep() {
   clickGrid "-0.95 -0.8 -0.65 -0.5 -0.38 0.38 0.5 0.65 0.8 0.95" "0.12 0 -0.12 -0.25 -0.38 -0.5 -0.6"
   sleep 0.2
 }
+sweepToKill() {  # [N]: sweeps until one kills, at most N (10) times
+  local before
+  before=$(kills)
+  for _ in $(seq "${1:-10}"); do
+    sweep
+    sleep 0.1
+    [ "$(kills)" -gt "$before" ] && return 0
+  done
+  return 1
+}
 
-# Screenshots: `shows NAME REGION FX SHARE` takes one and checks that more than SHARE
-# (0..1) of the region's pixels pass the fx test (ImageMagick).
+# `shows NAME REGION FX SHARE`: a screenshot in which more than SHARE of REGION passes the fx test.
 shot() { import -window "$window" "$work/$1.png"; }
 share() { convert "$1" -crop "$2" +repage -fx "$3" -format '%[fx:mean]' info:; }
 above() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a > b) }'; }
@@ -51,8 +59,7 @@ differsFrom() { shot now && above "$(compare -metric AE "$work/$1.png" "$work/no
 size() { xwininfo -id "$window" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }'; }
 menuShown() { shows menu 250x40+45+78 "$red" 0.05; }  # the selected entry is red
 fieldShown() { shows field 300x80+724+0 "$white" 0.02; }  # the score, top right
-# The result of a survival game: black but for white text in the middle; the game-over
-# screen before it is white, or a pale picture for an armoured priest's win.
+# A survival's result: black but for white text in the middle (the game-over screen before is pale).
 resultShown() { shows result 1024x768+0+0 'r<0.1&&g<0.1&&b<0.1' 0.7 && above "$(share "$work/result.png" 800x120+112+230 "$white")" 0.02; }
 
 # Starts the program over a fresh copy of data/, changed by $prepare if set.
@@ -64,15 +71,13 @@ launch() {
   (cd "$work" && exec "$bin" >"$work/out.txt" 2>"$work/err.txt") &
   pid=$!
 }
-# Launches the program and waits for its window.
-start() {
+start() {  # launch, and wait for the window
   launch
   window=$(timeout 20 xdotool search --sync --onlyvisible --name '^opengl progam$' 2>/dev/null | head -1)
   [ -n "$window" ] && xdotool windowfocus --sync "$window" 2>/dev/null
   sleep 0.5
 }
-# Waits at most 20 s for the program to end; its exit status, or 124 when it did not end.
-ended() {
+ended() {  # waits at most 20 s for the program to end: its status, or 124
   for _ in $(seq 200); do
     kill -0 "$pid" 2>/dev/null || { wait "$pid"; return $?; }
     sleep 0.1

@@ -47,9 +47,8 @@ start
 key alt+F4
 endsWith "Alt+F4 closes the window and" 0
 
-# Full screen at the screen's own size starts; at a size no display mode offers
-# it is the box "cannot set fullscreen" titled "error", exit code 0, and neither
-# a window nor a frame: no fall-back to a window.
+# Full screen at the screen's size starts; at a size no mode offers it is the box "cannot set
+# fullscreen", exit code 0, and no window at all.
 fullAt() {
   printf 'fast %s full\n' "$fullSize" >"$work/data/conf.txt"
   printf 'fullscreen 1\n' >"$work/data/defvar.txt"
@@ -61,8 +60,7 @@ check "and fills the screen, $screen" test "$(size)" = "$screen"
 closed
 
 fullSize="999 555" prepare=fullAt launch
-# SDL shows its box where the X server has the fonts for it (Xvfb alone has
-# not); Return closes it.
+# SDL shows its box where the server has the fonts for it; Return closes it.
 for _ in $(seq 100); do
   kill -0 "$pid" 2>/dev/null || break
   box=$(xwininfo -name error 2>/dev/null | awk '/Window id:/ { print $4 }')

@@ -5,24 +5,8 @@
 # usage: sound_e2e.sh path/to/giftguard path/to/data   (needs DISPLAY, xdotool, python3)
 bin=$1 data=$2
 source "$(dirname "$0")/lib.sh"
-log=$work/data/log.txt
-kills() { grep -cxF 'Enemy killed' "$log"; }
-# Sweeps until a click kills (at most ten sweeps).
-sweepToKill() {
-  for _ in $(seq 10); do
-    local before
-    before=$(kills)
-    sweep
-    sleep 0.6
-    [ "$(kills)" -gt "$before" ] && return 0
-  done
-  return 1
-}
-# Clicks, one at a time, where the zombies' heads pass as they come in from
-# either edge, until one click kills (a head shot kills at once; a click that
-# misses makes no sound) after a tenth of a second of silence, so that the
-# sound that follows is that click's. Sets clickedAt: the capture's length
-# just before it, or nothing when no click killed.
+# Clicks where the zombies' heads pass until one kills (a head shot kills at once, a miss is silent)
+# after 0.2 s of silence, so the sound that follows is its own. clickedAt: the capture's length then.
 clickToKill() {
   local x y before
   for _ in $(seq 20); do
@@ -44,9 +28,7 @@ clickToKill() {
 rate=22050
 raw=$work/audio.raw
 captured() { stat -c %s "$raw" 2>/dev/null || echo 0; }
-# Reads the capture from byte FROM to byte TO (or its end): "loudest" prints
-# the largest sample's magnitude, "first" the milliseconds of output before
-# the first sample above a whisper ("none" when there is none).
+# The capture from byte FROM to TO (or its end): the loudest sample, or the ms before the first audible one.
 pcm() {  # loudest|first FROM [TO]
   python3 - "$raw" "$rate" "$@" <<'EOF'
 import array, sys
@@ -59,8 +41,7 @@ EOF
 }
 ms() { echo $(($1 / 2 * 1000 / rate)); }
 
-# Without the music loops (one log line each, then silence where they would
-# play) only effects reach the output.
+# Without the music loops (one log line each) only effects reach the output.
 noMusic() { rm -f "$work/data/sound/"*Music.wav; }
 export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$raw
 prepare=noMusic start
@@ -74,10 +55,7 @@ check "survival starts" survival
 if check "a click kills" clickToKill && [ -n "$clickedAt" ]; then
   latency=$(pcm first "$clickedAt")
   echo "a killing click's sound came $latency ms after it, as captured"
-  # Measured from the capture's length at the click, which lags what was mixed
-  # by the file's write buffer (4 KiB, 0.09 s); on a quiet machine the sound
-  # comes about 0.15 s after the click as captured, and the bound leaves room
-  # for a busy one, where the click can wait for a frame or two.
+  # The capture lags the mix by the file's 4 KiB buffer (0.09 s): about 0.15 s on a quiet machine.
   check "its sound follows within 0.5 s ($latency ms)" test "$latency" != none -a "${latency/none/0}" -le 500
 fi
 check "the missing loop was logged only once" test "$(grep -cxF 'sound: no file data/sound/playMusic.wav' "$log")" = 1
