@@ -43,6 +43,8 @@ BUILD_LOG = WORK / "last-build.log"
 TEST_LOG = WORK / "last-test.log"
 MATRIX = WORK / "matrix.tsv"  # every test that fails on each killed mutant (--matrix)
 LISTING = WORK / "last-listing.json"  # the tests of a suite, as the matrix report lists them
+# The survivors judged equivalent to the original, with the reason: id, file:line, reason.
+EQUIVALENTS = ROOT / "tools" / "mutate_equivalents.tsv"
 
 FOLDERS = ("src", "game", "platform")
 SUFFIXES = (".cpp", ".h")
@@ -961,6 +963,14 @@ def record(values, path=RESULTS, fields=RESULT_FIELDS):
         os.fsync(out.fileno())
 
 
+def read_equivalents(sample, path=EQUIVALENTS):
+    """The reasons of the mutants judged equivalent, by id; a line whose file:line is no longer that
+    mutant's (a new sample, a moved line) is left out, so a stale judgement never counts."""
+    where = {m.id: f"{m.file}:{m.line}" for m in sample}
+    rows = [line.split("\t") for line in path.read_text().splitlines()] if path.exists() else []
+    return {row[0]: row[2] for row in rows if len(row) == 3 and where.get(row[0]) == row[1]}
+
+
 def report(sample, results):
     if BASELINE.exists():
         baseline = json.loads(BASELINE.read_text())
@@ -968,9 +978,18 @@ def report(sample, results):
     print_table("folder", sample, results, lambda m: m.file.split("/")[0], FOLDERS)
     print_table("operator", sample, results, lambda m: m.op, OPERATORS)
     survivors = [m for m in sample if results.get(m.id, {}).get("status") == "survived"]
-    print(f"\nsurvivors ({len(survivors)}):")
+    equivalent = read_equivalents(sample)
+    judged = [m for m in survivors if m.id in equivalent]
+    decided = [m for m in sample if results.get(m.id, {}).get("status") in ("killed", "survived", "timeout")]
+    if judged and len(decided) > len(judged):
+        caught = len(decided) - len(survivors)
+        print(f"\nkill rate with the {len(judged)} equivalent survivors left out: "
+              f"{100 * caught / (len(decided) - len(judged)):.1f}% ({caught} of {len(decided) - len(judged)})")
+    print(f"\nsurvivors ({len(survivors)}, {len(judged)} of them equivalent):")
     for m in survivors:
-        print(f"  {m.file}:{m.line}  {m.op:10}  {shown(m.before)}  →  {shown(m.after)}")
+        print(f"  {m.id}  {m.file}:{m.line}  {m.op:10}  {shown(m.before)}  →  {shown(m.after)}")
+        if m.id in equivalent:
+            print(f"        equivalent: {equivalent[m.id]}")
 
 
 def print_table(title, sample, results, group, groups):

@@ -77,6 +77,13 @@ class TheSample(unittest.TestCase):
             mutate.write_sample([m])
             self.assertEqual(mutate.read_sample(), [m])
 
+    def test_an_equivalence_counts_only_while_the_mutant_is_where_it_was_judged(self):
+        sample = [mutate.Mutant(f"m00{i}", "a.cpp", i, 1, "call", "f();", ";", "f();") for i in (1, 2)]
+        with tempfile.TemporaryDirectory() as folder:
+            path = Path(folder) / "equivalents.tsv"
+            path.write_text("m001\ta.cpp:1\tonly a hint\nm002\ta.cpp:7\tthe line has moved\n")
+            self.assertEqual(mutate.read_equivalents(sample, path), {"m001": "only a hint"})
+
 
 class TheKillMatrix(unittest.TestCase):
     OUTPUTS = [
