@@ -1,6 +1,5 @@
-// Drawing in a real OpenGL context (under Xvfb with Mesa's software renderer): text alignment
-// and colour escapes read back from the frame, the texture cache, text pages, and every
-// screen's fixed texts within the window.
+// Drawing in a real OpenGL context (under Xvfb, Mesa's software renderer): text read back from
+// the frame, the texture cache, text pages, and what every screen draws where.
 #include "modGame.h"
 #include "modMainMenu.h"
 #include "modTopList.h"
@@ -10,6 +9,7 @@
 #include "shell.h"
 
 #include <kro/img.h>
+#include <kro/keys.h>
 #include <kro/kro.h>
 #include <kro/modPrompt.h>
 #include <kro/modtxtshow.h>
@@ -23,6 +23,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <functional>
 #include <string>
@@ -139,6 +140,25 @@ TEST_F(Render, TextPagesDrawTheirLinesOverThePictureOrOnBlack) {
   EXPECT_EQ(pixel(5, 250)[2], 0);
 }
 
+// A frame draws the module's 3D part with the depth test, and its 2D part over it without;
+// both on the modelview matrix, where the texts' moves belong.
+TEST_F(Render, AFrameDrawsThe3dPartWithDepthAndThe2dPartOverIt) {
+  struct Probe : Mod {
+    std::vector<GLint> seen;  // depth test, matrix mode; for draw3d, then draw2d
+    void draw3d() override { record(); }
+    void draw2d() override { record(); }
+    void record() {
+      GLint mode = 0;
+      glGetIntegerv(GL_MATRIX_MODE, &mode);
+      seen.insert(seen.end(), {GLint(glIsEnabled(GL_DEPTH_TEST)), mode});
+    }
+  } probe;
+  setCurrentModule(&probe);
+  frameDraw();
+  setCurrentModule(ModMainMenu::I());
+  EXPECT_EQ(probe.seen, (std::vector<GLint>{GL_TRUE, GL_MODELVIEW, GL_FALSE, GL_MODELVIEW}));
+}
+
 // A click-to-hit game aims with the cross-hair, not the ordinary arrow; and the image
 // library's OpenGL layer, which brings SDL 1.2 into the process too, must not take the window.
 TEST_F(Render, ThePointerIsTheCrossHairAndTheWindowSdl2s) {
@@ -146,24 +166,28 @@ TEST_F(Render, ThePointerIsTheCrossHairAndTheWindowSdl2s) {
   EXPECT_EQ(platform::linkedSdlMajorVersion(), 2);
 }
 
-// A fixed text that would run off the window shrinks to fit. Text widths do not depend on the
-// window's shape in the 2D field, but "LOADING.." is printed under the start-up perspective,
-// where a narrow window has less room. What is drawn is caught through the feedback buffer,
-// under a projection halved so that what would fall off the window is reported too.
-TEST_F(Render, FixedTextsStayWithinTheWindow) {
-  ModGameSuperArcade arcade;  // lost: "Arcade Game Over." and the hint
+// A fixed text that would run off the window shrinks to fit; "LOADING.." is printed under the
+// start-up perspective, where a narrow window has less room. What is drawn is caught through the
+// feedback buffer, under a projection halved so that what would fall off the window shows too;
+// each screen must draw something in each of its boxes (x0, y0, x1, y1), the lines a player reads.
+TEST_F(Render, EveryScreenDrawsItsLinesWithinTheWindow) {
+  ModGameSuperArcade arcade;  // lost: "Arcade Game Over." and, after a second, the hint
   ModGameSuperSurvival survival;
   for (ModGameSuper* rules : std::initializer_list<ModGameSuper*>{&arcade, &survival})
     rules->result(false, INT_MIN), rules->init(), rules->update(1.5f);
+  ModTopList::I()->add(9);  // a name on the list
+  for (char key : {'A', 'B', char(vk::RETURN)}) nextMod->keydown(key);
+  ModTopList::I()->init();
   char name[5];
-  const std::pair<const char*, std::function<void()>> screens[] = {
-      {"arcade", [&] { arcade.draw2d(); }},
-      {"survival", [&] { survival.draw2d(); }},
-      {"game over", [] { ModGameOver::I("Okazano ci katolickie milosierdzie.", nullptr, 0, nullptr)->draw2d(); }},
-      {"main menu", [] { ModMainMenu::I()->draw2d(); }},
-      {"top list", [] { ModTopList::I()->draw2d(); }},
-      {"name prompt", [&] { ModPrompt::I(name, sizeof name, "pleas give your name", nullptr)->draw2d(); }},
-      {"field", [] { ModGame::I()->draw2d(); }},
+  using Box = std::array<float, 4>;
+  const std::tuple<const char*, std::function<void()>, std::vector<Box>> screens[] = {
+      {"arcade", [&] { arcade.draw2d(); }, {{-0.5f, -0.5f, 0.5f, -0.44f}}},
+      {"survival", [&] { survival.draw2d(); }, {{-0.4f, 0.03f, 0.4f, 0.14f}, {-0.5f, -0.5f, 0.5f, -0.44f}}},
+      {"game over", [] { ModGameOver::I("Okazano ci katolickie milosierdzie.", nullptr, 0, nullptr)->draw2d(); }, {}},
+      {"main menu", [] { ModMainMenu::I()->draw2d(); }, {}},
+      {"top list", [] { ModTopList::I()->draw2d(); }, {{-0.6f, 0.7f, 0.5f, 0.78f}}},
+      {"name prompt", [&] { ModPrompt::I(name, sizeof name, "pleas give your name", nullptr)->draw2d(); }, {}},
+      {"field", [] { ModGame::I()->draw2d(); }, {}},
       {"loading, 1:2 window",
        [] {
          scrwidth = 400, scrheight = 800;
@@ -171,11 +195,12 @@ TEST_F(Render, FixedTextsStayWithinTheWindow) {
          gluPerspective(45.0, 0.5, 0.1, 100.0);
          glMatrixMode(GL_MODELVIEW);
          showLoading();
-       }},
+       },
+       {}},
   };
   std::vector<GLfloat> buffer(1 << 20);
-  for (const auto& screen : screens) {
-    SCOPED_TRACE(screen.first);
+  for (const auto& [title, draw, boxes] : screens) {
+    SCOPED_TRACE(title);
     glFeedbackBuffer(GLsizei(buffer.size()), GL_2D, buffer.data());
     glRenderMode(GL_FEEDBACK);
     glMatrixMode(GL_PROJECTION);
@@ -183,14 +208,20 @@ TEST_F(Render, FixedTextsStayWithinTheWindow) {
     glScalef(0.5f, 0.5f, 1);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    screen.second();
+    draw();
     const GLint size = glRenderMode(GL_RENDER);
     ASSERT_GE(size, 0) << "feedback buffer too small";
+    std::vector<float> xy;  // window pixels back to field units
     for (GLint i = 0; i < size;) {
       ASSERT_EQ(buffer[i++], GL_POLYGON_TOKEN) << "only polygons expected";
-      std::vector<float> xy;  // window pixels back to field units
       for (int n = 2 * int(buffer[i++]); n > 0; --n) xy.push_back(buffer[i++] / (SIZE / 4.0f) - 2);
-      for (float v : xy) EXPECT_LE(std::abs(v), 1.0f);  // a backdrop reaches the edges, no more
+    }
+    for (float v : xy) EXPECT_LE(std::abs(v), 1.0f);  // a backdrop reaches the edges, no more
+    for (const Box& box : boxes) {
+      bool drawn = false;
+      for (size_t i = 0; i + 1 < xy.size(); i += 2)
+        drawn |= xy[i] > box[0] && xy[i + 1] > box[1] && xy[i] < box[2] && xy[i + 1] < box[3];
+      EXPECT_TRUE(drawn) << box[0] << " " << box[1];
     }
   }
   scrwidth = 1024, scrheight = 768;

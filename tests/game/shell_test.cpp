@@ -1,13 +1,17 @@
 // The shell: module changes, window messages and the settings file.
 #include "shell.h"
 #include "modMainMenu.h"
+#include "modTopList.h"
 
 #include <kro/cfr.h>
 #include <kro/keys.h>
 #include <kro/mod.h>
 
+#include <platform/display.h>
+
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <tuple>
 
 #include "support/tempdir.h"
@@ -43,6 +47,33 @@ protected:
   }
 };
 
+// The program's start in a folder with its settings and a top list: a window of their size, the
+// list loaded, frames of the main menu until the frame limit, and the window closed at the end;
+// and no window off screen. First in the suite, so that the start makes the top list.
+TEST_F(Shell, TheGameStartsFromItsFilesAndClosesItsWindowAtTheEnd) {
+  if (!platform::hasDisplay()) GTEST_SKIP() << "needs an X display (tools/test.sh starts one)";
+  writeFile("data/conf.txt", "fast 320 200 window\n");
+  std::string list;  // the chunk format's text form: "ab" with 9 on top, fifteen empty places
+  for (char c = 'A'; c <= 'P'; ++c)
+    list += std::string("\t<") + c + "_EN>\n\t\t<NAME>\n\t\t\t61 62  0  0 \n\t\t</NAME>\n\t\t<SCOR>\n\t\t\t" +
+            (c == 'A' ? "9" : "0") + " \n\t\t</SCOR>\n\t</" + c + "_EN>\n";
+  writeFile(ModTopList::fileName(), list);
+  setenv("GIFTGUARD_QUIT_AFTER_FRAMES", "3", 1);
+  char program[] = "giftguard";
+  char* argv[] = {program, nullptr};
+  EXPECT_EQ(winMain(1, argv), 0);
+  unsetenv("GIFTGUARD_QUIT_AFTER_FRAMES");
+  EXPECT_EQ(std::make_tuple(scrwidth, scrheight, currentModule()), std::make_tuple(320, 200, (Mod*)ModMainMenu::I()));
+  EXPECT_FALSE(platform::crossHairShown());  // no window any more
+  EXPECT_EQ(ModTopList::I()->entry(0).score, 9u);
+  std::string error;
+  setenv("SDL_VIDEODRIVER", "dummy", 1);  // SDL's off-screen fallback is no display
+  EXPECT_FALSE(platform::openWindow(320, 200, false, "off screen", error));
+  unsetenv("SDL_VIDEODRIVER");
+  EXPECT_EQ(error, "no display to open the window on (video driver dummy)");
+  platform::closeWindow();
+}
+
 TEST_F(Shell, ModuleChangesTakeEffectAtTheNextFrame) {
   Recorder next, other;
   nextMod = &other;
@@ -53,47 +84,41 @@ TEST_F(Shell, ModuleChangesTakeEffectAtTheNextFrame) {
             std::make_tuple((Mod*)&next, 1, 0, 1));
   nextMod = &next;  // asking for the current module runs its init again
   frameUpdate();
-  EXPECT_EQ(next.inits, 2);
   nextMod = &screen;
   nextMod = nullptr;  // cancelled
   frameUpdate();
-  EXPECT_EQ(currentModule(), &next);
+  EXPECT_EQ(std::make_pair(currentModule(), next.inits), std::make_pair((Mod*)&next, 2));
 }
 
 TEST_F(Shell, SpacePausesAndEscapeLeadsToTheMainMenu) {
   key(vk::SPACE);
-  EXPECT_TRUE(paused());
   frameUpdate();
-  EXPECT_EQ(screen.updates, 0);
+  EXPECT_TRUE(paused() && screen.updates == 0);
   wndProc({Message::LButtonDown});  // input goes on while paused
   key(vk::ESCAPE);
   EXPECT_EQ(screen.events, "d32 L d27 ");
   EXPECT_EQ(nextMod, ModMainMenu::I());
   frameUpdate();  // the change happens, the pause stays
-  EXPECT_EQ(currentModule(), ModMainMenu::I());
-  EXPECT_TRUE(paused());
+  EXPECT_TRUE(currentModule() == ModMainMenu::I() && paused());
   setCurrentModule(&screen);
   key(vk::SPACE);
-  EXPECT_FALSE(paused());
   wndProc({Message::KeyUp, vk::SPACE});
-  EXPECT_NE(screen.events.find("u32"), std::string::npos);
+  EXPECT_TRUE(!paused() && screen.events == "d32 L d27 d32 u32 ");
 }
 
 TEST_F(Shell, TheOpenConsoleTakesEveryKeyAndAllText) {
   key(vk::GRAVE);
   EXPECT_EQ(Cfr::I()->getMode(), 'A');
-  key(vk::SPACE);
-  key(vk::ESCAPE);
+  key(vk::SPACE), key(vk::ESCAPE);
   for (char c : std::string("print x")) wndProc({Message::Char, static_cast<unsigned char>(c)});
   EXPECT_STREQ(Cfr::I()->getInput(), "print x");
   EXPECT_EQ(std::make_tuple(screen.events, paused(), nextMod), std::make_tuple(std::string(), false, (Mod*)nullptr));
-  key(vk::GRAVE);
-  key(vk::GRAVE);
+  key(vk::GRAVE), key(vk::GRAVE);
   EXPECT_TRUE(keys[vk::GRAVE]);
 }
 
 TEST_F(Shell, MousePositionsAndSizes) {
-  wndProc({Message::LButtonDown, 0, 0, 0});
+  wndProc({Message::LButtonDown});  // a message's position is (0, 0) unless given
   EXPECT_EQ(std::make_pair(screen.lastX, screen.lastY), std::make_pair(-1.0f, 1.0f));
   wndProc({Message::MouseMove, 0, 1023, 767});
   EXPECT_FLOAT_EQ(screen.lastX, 1 - 2.0f / 1024);

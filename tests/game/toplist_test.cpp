@@ -1,6 +1,5 @@
-// The top list: its order, names and file; and under faults: a program killed while it saves,
-// a save that cannot be written, a list that cannot be read. Each must leave a whole list in
-// the file, the old or the new, and never lose one it could not read.
+// The top list: its order, names and file; and under a kill while it saves, a save that cannot
+// be written, a list that cannot be read: the file holds a whole list, the old or the new.
 #include "modTopList.h"
 
 #include <kro/cfr.h>
@@ -52,15 +51,10 @@ protected:
     }
     nextMod = nullptr;
   }
-  std::vector<unsigned> topScores(unsigned n) {
-    std::vector<unsigned> scores;
-    for (unsigned i = 0; i < n; ++i) scores.push_back(list->entry(i).score);
-    return scores;
-  }
-  // The last message: whether it is at level 3 and holds text.
+  std::pair<unsigned, unsigned> topTwo() { return {list->entry(0).score, list->entry(1).score}; }
+  // Whether the message `record` back is an error holding text.
   static bool reported(const std::string& text, unsigned record = 0) {
-    const std::string line = Cfr::I()->lineText(record);
-    return Cfr::I()->lineLevel(record) == 3 && line.find(text) != std::string::npos;
+    return Cfr::I()->lineLevel(record) == 3 && std::string(Cfr::I()->lineText(record)).find(text) != std::string::npos;
   }
 };
 
@@ -68,19 +62,19 @@ TEST_F(TopList, ResultsSortInAndTheFileHoldsSixteenEntries) {
   enterResult(0, "ZZ");  // a total of 0 does not beat sixteen empty places
   EXPECT_EQ(nextMod, nullptr);
   EXPECT_FALSE(fs::exists(file));
-  enterResult(7, "AB");
-  enterResult(7, "");  // the prompt offers the name typed last time
-  enterResult(9, std::string(2, char(vk::BACKSPACE)) + "CDEF");
-  // The chunk format's text form, sixteen places: the name as four hexadecimal bytes, the score
-  // as a decimal.
+  enterResult(7, "ABCDE");  // four letters fit
+  enterResult(7, "");       // the prompt offers the name typed last time
+  enterResult(9, std::string(4, char(vk::BACKSPACE)) + "CDEF");
+  // The chunk format's text form, sixteen places: the name as four hexadecimal bytes, the score a decimal.
   const std::string text = readFile(file);
   EXPECT_EQ(text.substr(0, text.find("\t<C_EN>")),
             "\t<A_EN>\n\t\t<NAME>\n\t\t\t63 64 65 66 \n\t\t</NAME>\n\t\t<SCOR>\n\t\t\t9 \n\t\t</SCOR>\n\t</A_EN>\n"
-            "\t<B_EN>\n\t\t<NAME>\n\t\t\t61 62  0  0 \n\t\t</NAME>\n\t\t<SCOR>\n\t\t\t7 \n\t\t</SCOR>\n\t</B_EN>\n");
+            "\t<B_EN>\n\t\t<NAME>\n\t\t\t61 62 63 64 \n\t\t</NAME>\n\t\t<SCOR>\n\t\t\t7 \n\t\t</SCOR>\n\t</B_EN>\n");
   EXPECT_EQ(text.substr(text.find("\t<P_EN>")),
             "\t<P_EN>\n\t\t<NAME>\n\t\t\t 0  0  0  0 \n\t\t</NAME>\n\t\t<SCOR>\n\t\t\t0 \n\t\t</SCOR>\n\t</P_EN>\n");
   list->loadFile();
-  EXPECT_EQ(topScores(3), (std::vector<unsigned>{9, 7, 7}));
+  EXPECT_EQ(std::make_tuple(list->entry(0).score, list->entry(1).score, list->entry(2).score),
+            std::make_tuple(9u, 7u, 7u));
   EXPECT_EQ(std::string(list->entry(0).name, 4), "cdef");  // four bytes and no terminator
 }
 
@@ -97,19 +91,19 @@ TEST_F(TopList, EveryUnreadableListIsKeptAsideUnderItsOwnNameAndTheGameGoesOn) {
     else
       fs::create_directory(file);
     list->loadFile();
-    EXPECT_EQ(list->entry(0).score, 0u);
-    EXPECT_FALSE(fs::exists(file));
-    EXPECT_TRUE(reported("kept as " + file + suffix));
-    EXPECT_TRUE(reported("can not read " + file, 1));
+    EXPECT_TRUE(list->entry(0).score == 0 && !fs::exists(file));
+    EXPECT_TRUE(reported("kept as " + file + suffix) && reported("can not read " + file, 1));
   }
-  EXPECT_EQ(readFile(file + ".bad"), damaged[0].first);
-  EXPECT_EQ(readFile(file + ".bad.1"), damaged[1].first);
+  EXPECT_TRUE(readFile(file + ".bad") == damaged[0].first && readFile(file + ".bad.1") == damaged[1].first);
   EXPECT_TRUE(fs::is_directory(file + ".bad.2"));
-  // With the damaged list out of the way a new one is saved, by a capital S only.
-  list->keydown('s');
+  list->keydown('s');  // with the damaged list out of the way a new one is saved, by a capital S only
   EXPECT_FALSE(fs::exists(file));
   list->keydown('S');
   EXPECT_TRUE(fs::is_regular_file(file));
+  for (int n = 3; n < 1000; ++n) writeFile(file + ".bad." + std::to_string(n), "");
+  writeFile(file, "<C_EN>");  // with every name taken, it stays where it is
+  list->loadFile();
+  EXPECT_TRUE(reported("no free name up to " + file + ".bad.999; it will not be saved over"));
 }
 
 TEST_F(TopList, AFailedSaveKeepsTheOldList) {
@@ -117,8 +111,7 @@ TEST_F(TopList, AFailedSaveKeepsTheOldList) {
   const std::string old = readFile(file);
   fs::create_directory(temporary);  // the temporary cannot be written
   enterResult(6, "NEW");
-  EXPECT_EQ(readFile(file), old);
-  EXPECT_TRUE(reported("the old list stays"));
+  EXPECT_TRUE(readFile(file) == old && reported("the old list stays"));
   EXPECT_TRUE(fs::is_directory(temporary));  // what stood in the temporary's way was not the save's own
 }
 
@@ -137,8 +130,7 @@ protected:
     for (char c : nameOf(score)) keys += char(c - 'a' + 'A');
     TopList::enterResult(score, keys);
   }
-  // Runs body in a child process, which prints any expectation that fails there; skipped when
-  // body could not set up.
+  // Runs body in a child process, which prints its failures; skipped when body could not set up.
   void expectInChild(const std::function<bool()>& body) {
     std::fflush(nullptr);  // nothing buffered may be written twice
     const pid_t pid = fork();
@@ -152,9 +144,8 @@ protected:
     if (WIFEXITED(status) && WEXITSTATUS(status) == 77) GTEST_SKIP() << "the fault cannot be arranged here";
     EXPECT_EQ(status, 0) << "see the child's output above";
   }
-  // In a child: prepare(), a first save, then fault() so that the next save fails; it must
-  // report reason and leave the old file alone, and once repair() has run the one after must
-  // succeed.
+  // In a child: prepare(), a first save, fault(): the next save fails with reason and leaves
+  // the old file alone; after repair() the one after succeeds.
   void expectFailedSaveKeepsOldList(const std::function<bool()>& prepare, const std::function<bool()>& fault,
                                     const std::function<void()>& repair, const char* reason) {
     expectInChild([&] {
@@ -164,23 +155,20 @@ protected:
       EXPECT_FALSE(old.empty());
       EXPECT_TRUE(fault()) << "the fault did not take";
       enterResult(6);
-      EXPECT_EQ(readFile(file), old);
-      EXPECT_FALSE(fs::exists(temporary));
+      EXPECT_TRUE(readFile(file) == old && !fs::exists(temporary));
       EXPECT_TRUE(reported("the old list stays") && reported(reason)) << Cfr::I()->lineText(0);
       repair();
       list->keydown('S');
       list->loadFile();
-      EXPECT_EQ(topScores(2), (std::vector<unsigned>{6, 5}));
+      EXPECT_EQ(topTwo(), std::make_pair(6u, 5u));
       return true;
     });
   }
 };
 
-// A child saves results 1, 2, 3, ... without end, reporting each finished save through a
-// pipe, and is killed at a random moment. The file must then load and hold the last reported
-// list or the next, byte for byte as the list saves itself. A junk temporary is left before
-// each child, as a crash would leave one, so that a kill inside a save shows as a changed
-// temporary.
+// A child saves results 1, 2, 3, ... reporting each save through a pipe, and is killed at a
+// random moment: the file must hold the last reported list or the next, byte for byte. The
+// junk temporary left before each child shows whether a kill landed inside a save.
 TEST_F(TopListCrash, AKillDuringSavingLeavesTheOldListOrTheNew) {
   const std::string junk(3000, '<');
   std::mt19937 random(std::random_device{}());
@@ -218,8 +206,8 @@ TEST_F(TopListCrash, AKillDuringSavingLeavesTheOldListOrTheNew) {
     ASSERT_TRUE(top == reported || top == reported + 1) << "the file holds " << top << " after " << reported;
     for (unsigned i = 0; i < ModTopList::places; ++i) {  // top, top-1, ... and empty places below 1
       const unsigned expected = top > i ? top - i : 0;
-      ASSERT_EQ(list->entry(i).score, expected) << "place " << i;
-      ASSERT_EQ(std::string(list->entry(i).name, 4), expected ? nameOf(expected) : std::string(4, '\0'));
+      ASSERT_EQ(std::make_pair(list->entry(i).score, std::string(list->entry(i).name, 4)),
+                std::make_pair(expected, expected ? nameOf(expected) : std::string(4, '\0')));
     }
     if (top > 0) {
       list->save("written.dat");
@@ -230,8 +218,8 @@ TEST_F(TopListCrash, AKillDuringSavingLeavesTheOldListOrTheNew) {
   EXPECT_GT(insideSave, 0) << "no kill landed inside a save";
 }
 
-// A small tmpfs on data/, in a mount namespace of the child's own, filled up: with bytes, so
-// that the temporary cannot be written, or with empty files, so that it cannot be created.
+// A small tmpfs on data/ in the child's own mount namespace, filled with bytes (the temporary
+// cannot be written) or with empty files (it cannot be created).
 bool mountSmallDisk() {
   return unshare(CLONE_NEWNS) == 0 && mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
          mount("tmpfs", "data", "tmpfs", MS_NOSUID | MS_NODEV, "size=64k,nr_inodes=64") == 0;
@@ -239,8 +227,7 @@ bool mountSmallDisk() {
 bool fillWithBytes() {
   const int fd = open("data/filler0", O_CREAT | O_WRONLY, 0644);
   const std::string block(4096, 'f');
-  while (write(fd, block.data(), block.size()) > 0) {
-  }
+  while (write(fd, block.data(), block.size()) > 0) continue;
   const bool full = errno == ENOSPC;
   close(fd);
   return full;
@@ -256,8 +243,7 @@ bool fillWithFiles() {
 TEST_F(TopListCrash, ASaveIntoAFullDiskKeepsTheOldList) {
   if (geteuid() != 0) GTEST_SKIP() << "mounting a tmpfs needs root";
   const auto removeFillers = [] {
-    for (int i = 0; fs::remove("data/filler" + std::to_string(i)); ++i) {
-    }
+    for (int i = 0; fs::remove("data/filler" + std::to_string(i));) ++i;
   };
   for (bool (*fill)() : {fillWithBytes, fillWithFiles}) {
     SCOPED_TRACE(fill == fillWithBytes ? "filled with bytes" : "filled with files");
@@ -277,9 +263,8 @@ TEST_F(TopListCrash, ASaveOverTheFileSizeLimitKeepsTheOldList) {
                                [&] { limit(RLIM_INFINITY); }, "File too large");
 }
 
-// A list without read permission is kept aside; where it cannot be moved, the list refuses to
-// save over it, even once the folder would allow that. Root reads and renames whatever the
-// permissions say: a child that is root becomes nobody, owner of the test folder.
+// A list without read permission is kept aside; one that cannot be moved is never saved over,
+// even once the folder would allow it. A child that is root becomes nobody, as root reads anything.
 TEST_F(TopListCrash, AListThatCannotBeReadIsNeverSavedOver) {
   const std::string aside = file + ".bad";
   expectInChild([&] {
