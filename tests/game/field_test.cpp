@@ -128,17 +128,21 @@ TEST_F(Field, ListKeepsOrderAndPartsFollowTheirParentAndGoWithIt) {
   EXPECT_EQ(game->obCount(), 1u);
 }
 
-// The counter falls by 4096 a second and, when it passes below 0, spawns and is drawn anew.
+// The counter starts at 256 with the program, falls by 4096 a second and, when it passes below
+// 0, spawns and is drawn anew. The suite's first test to play: the program's first spawn.
 TEST_F(Field, SpawnCounterRunsInStepsOf1Over4096AndTheLevelChoosesTheKinds) {
-  game->update(1.0f);  // whatever the counter held, this spawns
+  const auto stepsToSpawn = [&] {
+    int steps = 0;
+    for (; game->obCount() == 2; ++steps) game->update(1.0f / 4096);
+    return steps;
+  };
+  EXPECT_EQ(stepsToSpawn(), 257);
   std::srand(7);
   const int first = std::rand() % 4096;
   std::srand(7);
-  game->update(1.0f);  // and this one again, with the counter drawn first
+  game->update(1.0f);  // spawns again, with the counter drawn first
   startAt(1);
-  int steps = 0;
-  for (; game->obCount() == 2; ++steps) game->update(1.0f / 4096);
-  EXPECT_EQ(steps, first + 1);
+  EXPECT_EQ(stepsToSpawn(), first + 1);
 
   auto sample = [&](unsigned level, int n) {
     std::map<std::string, int> kinds;
@@ -299,7 +303,7 @@ TEST_F(Enemies, PriestsGlowAtTheirStandPointAndEndTheGame1Point1SecondsLater) {
 }
 
 TEST_F(Enemies, StandPointsKeepClearOfTheGifts) {
-  for (int i = 0; i < 300; ++i, startAt(1)) {
+  for (int i = 0; i < 1000; ++i, startAt(1)) {
     Armor* a = new Armor;
     EXPECT_TRUE(a->standX() >= -0.8f && a->standX() < 0.8f) << a->standX();
     EXPECT_LT(a->standY(), std::abs(a->standX()) < 0.2f ? -0.1f : 0.2f);
@@ -404,6 +408,7 @@ TEST_F(Rules, ArcadeRunsFiveLevelsWithStoriesAndEndsOnTheEndPage) {
   EXPECT_EQ(heard, (times(5, "levelWon") + Names{"arcadeWon"}));
   std::remove("data/theend.txt");  // a missing end page leads straight to the menu
   arcade.keydown(vk::RETURN);      // Enter starts again from the first level
+  EXPECT_EQ(std::make_pair(arcade.getLevel(), arcade.getScoreSum()), std::make_pair(0u, 0));
   for (int level = 1; level <= 5; ++level) showing(arcade, 2.1f), winLevel(arcade);
   showing(arcade, 2.1f);
   EXPECT_EQ(nextMod, ModMainMenu::I());
