@@ -26,17 +26,24 @@ int run(const std::string& command) {
 
 // Answers the requests for the text we own until done() or 10 s.
 bool serveClipboardUntil(const std::function<bool()>& done) {
-  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  while (std::chrono::steady_clock::now() < until) {
+  for (auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+       std::chrono::steady_clock::now() < until; std::this_thread::sleep_for(std::chrono::milliseconds(5))) {
     platform::serveClipboard();
     if (done()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   return false;
 }
 
+Tessel::File openWith(const std::string& bytes) {  // an anonymous file at its start
+  Tessel::File f(tmpfile());
+  fwrite(bytes.data(), 1, bytes.size(), f.get());
+  rewind(f.get());
+  return f;
+}
+
 }  // namespace
 
+// Replacements go left to right without rescanning what they put in.
 TEST(Tessel, TextChecks) {
   for (const char* yes : {"12", "1.5", "."}) EXPECT_TRUE(Tessel::is_numeric(yes)) << yes;
   for (const char* no : {"1.2.3", "-1", "", "1e5"}) EXPECT_FALSE(Tessel::is_numeric(no)) << no;
@@ -46,23 +53,16 @@ TEST(Tessel, TextChecks) {
     Tessel::rmPath(&stripped[0]);
     EXPECT_EQ(stripped.c_str(), name);
   }
-  EXPECT_EQ(Tessel::chunk2unsigned("NAME"), 0x454D414Eu);
-  EXPECT_EQ(Tessel::chunk2unsigned("\xFF\x01\x80\xFE"), 0xFE8001FFu);
+  EXPECT_EQ(Tessel::chunk2unsigned("NAME") + Tessel::chunk2unsigned("\xFF\x01\x80\xFE"), 0x454D414Eu + 0xFE8001FFu);
   EXPECT_EQ(thrownMessage([] { Tessel::chunk2unsigned("NAMES"); }), "chunk id must have exactly 4 characters");
-  // Replacements go left to right without rescanning what they put in.
-  EXPECT_EQ(Tessel2::strtr("aaa", "aa", "b"), "ba");
-  EXPECT_EQ(Tessel2::strtr("a-b-", "-", "--"), "a--b--");
-  EXPECT_EQ(Tessel2::strtr("abc", "", "x"), "abc");
+  EXPECT_EQ(Tessel2::strtr("aaa", "aa", "b") + Tessel2::strtr("a-b-", "-", "--") + Tessel2::strtr("abc", "", "x"),
+            "baa--b--abc");
   EXPECT_EQ(Tessel2::strtolower("@AZ[az\xC4"), "@az[az\xC4");
+  EXPECT_TRUE(std::string("ab") == std::string("ab") && !(std::string("ab") == std::string("abc")));
 }
 
+// Only space, tab and line feed are skipped; EOF is returned once, left to the caller.
 TEST(Tessel, FilesAreMeasuredCopiedAndReadByLineOrToTheFirstNonWhiteChar) {
-  auto openWith = [](const std::string& bytes) {  // an anonymous file at its start
-    Tessel::File f(tmpfile());
-    fwrite(bytes.data(), 1, bytes.size(), f.get());
-    rewind(f.get());
-    return f;
-  };
   Tessel::File in = openWith(std::string("ab\xFF\0\r\nz", 7)), out = openWith(">");
   fseek(in.get(), 3, SEEK_SET);
   EXPECT_EQ(Tessel::fileSize(in.get()), 7ul);
@@ -74,7 +74,6 @@ TEST(Tessel, FilesAreMeasuredCopiedAndReadByLineOrToTheFirstNonWhiteChar) {
   EXPECT_EQ(Tessel2::getline(out.get()), "z");
   EXPECT_EQ(Tessel2::getline(out.get()), "");
 
-  // Only space, tab and line feed are skipped; EOF is returned once, left to the caller.
   Tessel::File f = openWith(" \t\nx\r"), spaces = openWith("   ");
   EXPECT_EQ(Tessel::readFirstNonWhiteChar(f.get()), 'x');
   EXPECT_EQ(Tessel::readFirstNonWhiteChar(f.get()), '\r');
@@ -94,19 +93,18 @@ TEST_F(Helpers, FilesAreReadWhole) {
   EXPECT_FALSE(Tessel::is_file("data/missing.txt") || Tessel::is_file("data"));
 }
 
+// ls in the folder's own order (-U), each name ended by a NUL; several reads of the folder.
 TEST_F(Helpers, HanddirListsWhatLsListsInTheSameOrder) {
-  for (int i = 0; i < 300; ++i) writeFile("data/file" + std::to_string(i), "");  // several reads of the folder
+  for (int i = 0; i < 300; ++i) writeFile("data/file" + std::to_string(i), "");
   for (const char* odd : {" spaced", "zażółć", ".hidden", "line\nbreak", "back\\slash"})
     writeFile(std::string("data/") + odd, "");
   std::filesystem::create_directory("data/sub");
-  // ls in the folder's own order (-U), each name ended by a NUL.
   ASSERT_EQ(run("ls -aU --zero data > ls.out"), 0);
   std::vector<std::string> expected;
   const std::string out = readFile("ls.out");
   for (size_t at = 0, end; (end = out.find('\0', at)) != std::string::npos; at = end + 1)
     expected.push_back(out.substr(at, end - at));
   ASSERT_EQ(expected.size(), 308u);  // with ".", ".." and "sub"
-
   for (const char* name : {"data", "data/", "data\\", "./data//"}) {
     Handdir d(name);
     EXPECT_EQ(d.filesnum(), expected.size()) << name;
@@ -139,10 +137,7 @@ TEST_F(Helpers, RegAgreesWithGrepE) {
       const bool match = matched.find("\n" + std::to_string(i + 1) + ":") != std::string::npos;
       std::string ours;  // the answer or the message thrown
       ours += thrownMessage([&] { ours = Tessel3::reg(pattern, texts[i]) ? "match" : "no match"; });
-      EXPECT_EQ(ours, grep == 2 ? "regex compile"
-                      : match   ? "match"
-                                : "no match")
-          << "pattern '" << pattern << "', text '" << texts[i] << "'";
+      EXPECT_EQ(ours, grep == 2 ? "regex compile" : match ? "match" : "no match") << pattern << " / " << texts[i];
     }
   }
 }
@@ -154,19 +149,15 @@ TEST_F(Helpers, ClipboardRoundTripAndXclipBothWays) {
   const char* display = std::getenv("DISPLAY");
   if (!display || !*display) GTEST_SKIP() << "needs an X display (tools/test.sh starts one)";
   ASSERT_EQ(run("command -v xclip >/dev/null"), 0) << "xclip is not installed (Debian package xclip)";
-
-  const std::string ours = "zażółć gęślą jaźń\nline two\ttab";
+  const std::string ours = "zażółć gęślą jaźń\nline two\ttab", theirs = "from xclip: ąę \"quoted\"\n";
   Tessel4::setClipboard(ours.c_str());
   EXPECT_EQ(Tessel4::getClipboard(), ours);
   ASSERT_EQ(run("(xclip -o -selection clipboard > from-us.txt; touch read.done) 2>/dev/null &"), 0);
   EXPECT_TRUE(serveClipboardUntil([] { return std::filesystem::exists("read.done"); }));
   EXPECT_EQ(readFile("from-us.txt"), ours);
-
-  const std::string theirs = "from xclip: ąę \"quoted\"\n";
   writeFile("theirs.txt", theirs);
   ASSERT_EQ(run("xclip -selection clipboard -i theirs.txt >/dev/null 2>&1"), 0);
   EXPECT_TRUE(serveClipboardUntil([&] { return Tessel4::getClipboard() == theirs; }));
-
   // A clipboard that offers no text reads as empty.
   writeFile("picture.png", "not text");
   ASSERT_EQ(run("xclip -selection clipboard -t image/png -i picture.png >/dev/null 2>&1"), 0);
@@ -181,9 +172,10 @@ TEST(ClipboardDeathTest, NoDisplayIsReported) {
       {
         unsetenv("DISPLAY");
         unsetenv("WAYLAND_DISPLAY");
-        const bool get = thrownMessage([] { Tessel4::getClipboard(); }) == "can not open Clipboard";
-        const bool set = thrownMessage([] { Tessel4::setClipboard("x"); }) == "can not open Clipboard";
-        std::exit(get && set ? 0 : 1);
+        std::exit(thrownMessage([] { Tessel4::getClipboard(); }) + thrownMessage([] { Tessel4::setClipboard("x"); }) ==
+                          "can not open Clipboardcan not open Clipboard"
+                      ? 0
+                      : 1);
       },
       ::testing::ExitedWithCode(0), "");
 }

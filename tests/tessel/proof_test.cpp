@@ -10,15 +10,14 @@
 // case runs in a child of its own, in the test's folder. True when it exited 0.
 template <typename F> bool inChild(F body) {
   fflush(nullptr);
-  pid_t pid = fork();
-  if (pid == 0) {
-    body();
-    Proof::I()->flush();
-    _exit(0);
+  if (pid_t pid = fork(); pid != 0) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
   }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  body();
+  Proof::I()->flush();
+  _exit(0);
 }
 
 class ProofTrace : public TempDirTest {};
@@ -47,6 +46,8 @@ TEST_F(ProofTrace, StopPopsTheInnermostWhateverTheName) {
     Proof::I()->save();
     Proof::I()->stop("A");
     if (thrownMessage([] { Proof::I()->stop("A"); }) != "pop from empty stack") _exit(1);
+    delete Proof::I();  // an empty trace ends cleanly
+    _exit(0);
   }));
   EXPECT_EQ(readFile("proof.txt"), "=> A \n");
 }
