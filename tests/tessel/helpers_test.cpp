@@ -62,7 +62,7 @@ TEST(Tessel, TextChecks) {
 }
 
 // Only space, tab and line feed are skipped; EOF is returned once, left to the caller.
-TEST(Tessel, FilesAreMeasuredCopiedAndReadByLineOrToTheFirstNonWhiteChar) {
+TEST_F(Helpers, FilesAreMeasuredCopiedReadWholeByLineOrToTheFirstNonWhiteChar) {
   Tessel::File in = openWith(std::string("ab\xFF\0\r\nz", 7)), out = openWith(">");
   fseek(in.get(), 3, SEEK_SET);
   EXPECT_EQ(Tessel::fileSize(in.get()), 7ul);
@@ -80,17 +80,13 @@ TEST(Tessel, FilesAreMeasuredCopiedAndReadByLineOrToTheFirstNonWhiteChar) {
   EXPECT_EQ(Tessel::readFirstNonWhiteChar(f.get()), char(0xFF));
   EXPECT_EQ(thrownMessage([&] { Tessel::readFirstNonWhiteChar(f.get()); }), "end of file");
   EXPECT_EQ(thrownMessage([&] { Tessel::readFirstNonWhiteChar(spaces.get()); }), "reach end of file");
-}
-
-TEST_F(Helpers, FilesAreReadWhole) {
   const std::string bytes("line\r\n\xFF\0end", 11);
   writeFile("data/f.txt", bytes);
   EXPECT_EQ(Tessel2::file_get_contents("data/f.txt"), bytes);
   for (const char* unreadable : {"data/missing.txt", "data"})
     EXPECT_EQ(thrownMessage([&] { Tessel2::file_get_contents(unreadable); }),
               "file_get_contents() - can not open file for read");
-  EXPECT_TRUE(Tessel::is_file("data/f.txt"));
-  EXPECT_FALSE(Tessel::is_file("data/missing.txt") || Tessel::is_file("data"));
+  EXPECT_TRUE(Tessel::is_file("data/f.txt") && !Tessel::is_file("data/missing.txt") && !Tessel::is_file("data"));
 }
 
 // ls in the folder's own order (-U), each name ended by a NUL; several reads of the folder.

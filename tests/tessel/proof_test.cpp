@@ -52,6 +52,7 @@ TEST_F(ProofTrace, StopPopsTheInnermostWhateverTheName) {
   EXPECT_EQ(readFile("proof.txt"), "=> A \n");
 }
 
+// Without its file the trace is off, and the program goes on.
 TEST_F(ProofTrace, AFileThatCannotBeCreatedDisablesTheTrace) {
   std::filesystem::create_directory("proof.txt");
   ASSERT_TRUE(inChild([] { ProofOb a("A"); }));
