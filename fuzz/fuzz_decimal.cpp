@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "support/iq_literal.h"
+#include "iq_literal.h"
 
 namespace {
 
