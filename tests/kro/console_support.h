@@ -1,6 +1,5 @@
 #pragma once
-// Driving the console in tests: each test runs in its own folder with data/, so
-// data/log.txt holds exactly the lines the test wrote.
+// The console in a folder of the test's own, so data/log.txt holds exactly what the test logged.
 
 #include <kro/cfr.h>
 
@@ -20,15 +19,15 @@ protected:
 
   void SetUp() override {
     TempDirTest::SetUp();
-    console = Cfr::I();  // made here, its log in this folder
+    console = Cfr::I();  // made here the first time, its log in this folder
   }
+
   // The lines logged since the test began, from line `from` on.
   static Lines logged(size_t from = 0) {
     Lines lines;
     std::istringstream in(readFile("data/log.txt"));
     for (std::string line; std::getline(in, line);) lines.push_back(line);
-    lines.erase(lines.begin(), lines.begin() + from);
-    return lines;
+    return Lines(lines.begin() + from, lines.end());
   }
   // The newest n records of the screen log, oldest first, with their levels.
   Levels recent(unsigned n) {

@@ -1,6 +1,7 @@
 // Tests of the sound: its settings, its failures and the mixer's dip under an effect.
 #include <kro/sound.h>
 #include <kro/soundMixer.h>
+#include <platform/audio.h>
 #include <tessel/var.h>
 
 #include <gtest/gtest.h>
@@ -27,9 +28,9 @@ class Sound : public ConsoleTest {
 protected:
   // The lines about sound logged from line `from` on.
   static Lines soundLines(size_t from) {
-    Lines lines = logged(from);
-    lines.erase(std::remove_if(lines.begin(), lines.end(), [](auto& line) { return line.rfind("sound", 0) != 0; }),
-                lines.end());
+    Lines lines;
+    for (const std::string& line : logged(from))
+      if (line.rfind("sound", 0) == 0) lines.push_back(line);
     return lines;
   }
   void TearDown() override {
@@ -59,7 +60,7 @@ TEST_F(Sound, SettingsAreReadAtEverySoundAndBadOnesKeepTheLastGoodValue) {
   Var::get("sound") = std::string("1");
   Var::get("volume") = std::string("80");
   kroMusic("loop");
-  EXPECT_FLOAT_EQ(sink.tunes.back().second, 0.64f);
+  EXPECT_FLOAT_EQ(sink.tunes.back().second, 0.64f);  // the square of the volume
   for (const auto& step : steps) {
     SCOPED_TRACE(std::string(step.variable) + " " + step.value);
     const size_t lines = logged().size(), told = sink.tunes.size();
@@ -72,7 +73,6 @@ TEST_F(Sound, SettingsAreReadAtEverySoundAndBadOnesKeepTheLastGoodValue) {
     EXPECT_EQ(sink.tunes.size(), told + step.musicTold);
     EXPECT_EQ(logged(lines), step.warning.empty() ? Lines{} : Lines{step.warning});
   }
-  EXPECT_EQ(sink.tunes.back(), std::make_pair(std::string("loop"), 1.0f));
   kroMusic(nullptr);
   EXPECT_EQ(sink.tunes.back(), std::make_pair(std::string(""), 1.0f));
   kroSetSoundSink(nullptr);
@@ -126,9 +126,7 @@ std::string wav(const std::vector<short>& samples) {
 }
 
 TEST_F(Sound, TheMusicDipsUnderAnEffectAndComesBack) {
-  // A steady tone for the music and half a second of silence for the effect:
-  // the captured output's level is the music's alone. The disk driver runs
-  // about ten times faster than a card here.
+  // A steady tone for the music and half a second of silence for the effect: the output is the music's alone.
   std::vector<short> tone(22050);
   for (size_t i = 0; i < tone.size(); ++i) tone[i] = short(16000 * std::sin(2 * M_PI * 441 * double(i) / 22050));
   std::filesystem::create_directory("data/sound");
@@ -148,6 +146,7 @@ TEST_F(Sound, TheMusicDipsUnderAnEffectAndComesBack) {
   const auto wanted = std::filesystem::file_size("out.raw") + 2 * 33075;
   for (int i = 0; i < 500 && std::filesystem::file_size("out.raw") < wanted; ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_GT(platform::audioThreadSeconds(), 0.0);  // the mixing thread's own time, for the profile
   kroCloseSound();
 
   // The loudest sample of each 20 ms, from where the fade-in ended.
