@@ -20,9 +20,8 @@ std::string randomBytes(std::size_t n, unsigned seed) {
   return s;
 }
 
-// The picture as convert dumps it, 3 or 4 bytes a pixel. Our row y = 0 is a
-// BMP's bottom row and a TGA's first stored row: convert stores a TGA's top row
-// first (flagging the origin bottom left) and reads rows back in stored order.
+// The picture as convert dumps it, 3 or 4 bytes a pixel. Our row 0 is a BMP's bottom row and a TGA's
+// first stored row: convert stores a TGA's top row first (origin flagged bottom left), reads in stored order.
 std::string dump(const Img& img, int channels) {
   std::string s;
   for (int row = 0; row < H; ++row)

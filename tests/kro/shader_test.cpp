@@ -1,6 +1,8 @@
 // Shader programs in a real OpenGL context (Xvfb, Mesa): what they draw is read back from the frame.
 #include <GL/glew.h>
 
+#include <kro/kro.h>
+#include <kro/modtxtshow.h>
 #include <kro/shader.h>
 
 #include <platform/display.h>
@@ -100,4 +102,13 @@ TEST_F(ShaderGl, ProgramsDrawWithTheirUniformsAndFailuresChangeNothing) {
   ASSERT_EQ(alive(ids), 3);
   shader.reset();
   EXPECT_EQ(alive(ids), 0) << "the destructor releases the program and its shaders";
+
+  // The engine's fixed-function drawing: lit without a lamp, a material shows a fifth of its ambient part,
+  // and a text page leaves the matrix stack as it found it.
+  glEnable(GL_LIGHTING);
+  kroColor3f(1, 0.5f, 0, 0.5f);
+  expectDraws(none, {26, 13, 0});
+  glDisable(GL_LIGHTING);
+  ModTxtShow::I(nullptr, "colour.frag", nullptr)->draw2d();
+  EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
