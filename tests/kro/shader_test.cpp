@@ -103,11 +103,13 @@ TEST_F(ShaderGl, ProgramsDrawWithTheirUniformsAndFailuresChangeNothing) {
   shader.reset();
   EXPECT_EQ(alive(ids), 0) << "the destructor releases the program and its shaders";
 
-  // The engine's fixed-function drawing: lit without a lamp, a material shows a fifth of its ambient part,
-  // and a text page leaves the matrix stack as it found it.
+  // The engine's fixed-function drawing: lit without a lamp, a material shows a fifth of its ambient
+  // part, a lamp facing it adds the diffuse part; a text page leaves the matrix stack as it found it.
   glEnable(GL_LIGHTING);
-  kroColor3f(1, 0.5f, 0, 0.5f);
-  expectDraws(none, {26, 13, 0});
+  kroColor3f(0.5f, 1, 0, 0.5f);
+  expectDraws(none, {13, 26, 0});
+  glEnable(GL_LIGHT0);
+  expectDraws(none, {77, 153, 0});
   glDisable(GL_LIGHTING);
   ModTxtShow::I(nullptr, "colour.frag", nullptr)->draw2d();
   EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
