@@ -172,8 +172,8 @@ TEST(Img, OperationsMatchTheirLiteralVersions) {
   // Walkers start at alpha 1, above and below, and stick beside alpha 255, never beside a barrier
   // of alpha 2; a put pixel of alpha 1 is one more start.
   Img crystal(32, 24);
-  for (int x = 0; x < 32; ++x) crystal.getA(x, 12) = 255, crystal.getA(x, 8) = crystal.getA(x, 16) = 1;
-  crystal.getA(5, 11) = 2;
+  for (int x = 0; x < 32; ++x) crystal.getA(x, 11) = 255, crystal.getA(x, 8) = crystal.getA(x, 16) = 1;
+  crystal.getA(5, 10) = 2;
   crystal.getA(0, 0) = 1;
   for (std::uint32_t colour : {0xFF0000FFu, 0x010000FFu})
     rows.push_back(like("cristal", crystal, &Img::cristal, literal::cristal, 40, 500, colour));
