@@ -1,5 +1,4 @@
-// The files the game ships in data/: pictures that decode, sprites on transparent ground,
-// backdrops with room for their text, text pages that fit, a demo script that runs cleanly.
+// The files the game ships in data/.
 #include <kro/loglog.h>
 
 #include <IL/il.h>
@@ -59,8 +58,7 @@ TEST_F(Shipped, SpritesAreCutOutOnTransparentGroundAndBackdropsLeaveRoomForTheir
     const double solid = mean(0, 1, opaque);  // something is drawn, and not just a frame
     EXPECT_TRUE(solid > 0.1 && solid < 0.9) << solid;
   }
-  // White score and story text over the field, darkest in the score's corner; red "GAME OVER"
-  // across the light band of the priests' picture.
+  // Dark where white text goes, darkest in the score's corner; light under the red "GAME OVER".
   struct Band {
     const char* name;
     double y0, y1, least, most;

@@ -1,5 +1,4 @@
-// The installed game: its command line and the player's folder (first start, later ones, an
-// upgrade, a folder that cannot be made); the source tree is used as it is.
+// The installed game: its command line and the player's folder.
 #include "commandLine.h"
 #include "userFolder.h"
 

@@ -1,5 +1,4 @@
-// The top list: its order, names and file; and under a kill while it saves, a save that cannot
-// be written, a list that cannot be read: the file holds a whole list, the old or the new.
+// The top list; under a kill, a failed save or an unreadable list the file holds a whole list.
 #include "modTopList.h"
 
 #include <kro/cfr.h>
@@ -62,8 +61,8 @@ TEST_F(TopList, ResultsSortInAndTheFileHoldsSixteenEntries) {
   enterResult(0, "ZZ");  // a total of 0 does not beat sixteen empty places
   EXPECT_EQ(nextMod, nullptr);
   EXPECT_FALSE(fs::exists(file));
-  enterResult(7, "ABCDE");  // four letters fit
-  enterResult(7, "");       // the prompt offers the name typed last time
+  enterResult(7, std::string(4, char(vk::BACKSPACE)) + "ABCDE");  // four letters fit
+  enterResult(7, "");                                             // the prompt offers the name typed last time
   enterResult(9, std::string(4, char(vk::BACKSPACE)) + "CDEF");
   // The chunk format's text form, sixteen places: the name as four hexadecimal bytes, the score a decimal.
   const std::string text = readFile(file);
@@ -144,8 +143,7 @@ protected:
     if (WIFEXITED(status) && WEXITSTATUS(status) == 77) GTEST_SKIP() << "the fault cannot be arranged here";
     EXPECT_EQ(status, 0) << "see the child's output above";
   }
-  // In a child: prepare(), a first save, fault(): the next save fails with reason and leaves
-  // the old file alone; after repair() the one after succeeds.
+  // In a child: a save after fault() fails with reason, keeping the old file; after repair() one succeeds.
   void expectFailedSaveKeepsOldList(const std::function<bool()>& prepare, const std::function<bool()>& fault,
                                     const std::function<void()>& repair, const char* reason) {
     expectInChild([&] {
@@ -166,9 +164,8 @@ protected:
   }
 };
 
-// A child saves results 1, 2, 3, ... reporting each save through a pipe, and is killed at a
-// random moment: the file must hold the last reported list or the next, byte for byte. The
-// junk temporary left before each child shows whether a kill landed inside a save.
+// A child saves 1, 2, 3, ... reporting each through a pipe, and is killed at random; the junk
+// temporary left before each child shows whether a kill landed inside a save.
 TEST_F(TopListCrash, AKillDuringSavingLeavesTheOldListOrTheNew) {
   const std::string junk(3000, '<');
   std::mt19937 random(std::random_device{}());
@@ -218,8 +215,7 @@ TEST_F(TopListCrash, AKillDuringSavingLeavesTheOldListOrTheNew) {
   EXPECT_GT(insideSave, 0) << "no kill landed inside a save";
 }
 
-// A small tmpfs on data/ in the child's own mount namespace, filled with bytes (the temporary
-// cannot be written) or with empty files (it cannot be created).
+// A small tmpfs on data/ in the child's own mount namespace.
 bool mountSmallDisk() {
   return unshare(CLONE_NEWNS) == 0 && mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
          mount("tmpfs", "data", "tmpfs", MS_NOSUID | MS_NODEV, "size=64k,nr_inodes=64") == 0;
@@ -263,8 +259,7 @@ TEST_F(TopListCrash, ASaveOverTheFileSizeLimitKeepsTheOldList) {
                                [&] { limit(RLIM_INFINITY); }, "File too large");
 }
 
-// A list without read permission is kept aside; one that cannot be moved is never saved over,
-// even once the folder would allow it. A child that is root becomes nobody, as root reads anything.
+// A list that cannot be moved aside is never saved over. Root reads anything: the child becomes nobody.
 TEST_F(TopListCrash, AListThatCannotBeReadIsNeverSavedOver) {
   const std::string aside = file + ".bad";
   expectInChild([&] {
