@@ -273,6 +273,35 @@ TEST_F(Enemies, PriestsGlowAtTheirStandPointAndEndTheGame1Point1SecondsLater) {
   glow(new PriestRope, "data/priestRopeBody");
 }
 
+TEST_F(Enemies, TheDrawnFaceOfEveryHeadTakesTheClick) {
+  std::set<std::string> seen;
+  for (int round = 0; round < 16; ++round)  // each priest wears both heads in turn
+    for (const Kind& kind : kinds) {
+      startAt(1);
+      Enemy* enemy = kind.make();
+      if (game->obCount() < 4 || dynamic_cast<Kalvor*>(enemy)) continue;  // no head, or one that passes hits on
+      place(enemy, 0.5f, -0.5f);                                          // clear of the gifts
+      Ob* head = game->ob(3);
+      seen.insert(std::string(typeid(*enemy).name()) + head->getTex());
+      const std::string png = readFile(std::string(GIFTGUARD_SOURCE_DIR) + "/" + head->getTex());
+      auto word = [&](size_t at) {  // big-endian, as PNG numbers are
+        unsigned n = 0;
+        for (size_t i = at; i < at + 4; ++i) n = n << 8 | static_cast<unsigned char>(png[i]);
+        return n;
+      };
+      float x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+      for (size_t at = 8; at + 16 <= png.size(); at += 12 + word(at))
+        if (png.compare(at + 4, 9, std::string("tEXtface", 9)) == 0)
+          std::sscanf(png.substr(at + 13, word(at) - 5).c_str(), "%f %f %f %f", &x0, &y0, &x1, &y1);
+      ASSERT_LT(x0, x1) << head->getTex() << ": no face marked";
+      const float* c = head->corners();  // the picture's top row runs along corners 0 and 3
+      const float px = (x0 + x1) / 2 / float(word(16)), py = (y0 + y1) / 2 / float(word(20));
+      game->mouseLDown(c[0] + (c[4] - c[0]) * px, c[1] - (c[1] - c[3]) * py);
+      EXPECT_EQ(std::make_pair(game->getScore(), game->obCount()), std::make_pair(1, 2u)) << head->getTex();
+    }
+  EXPECT_EQ(seen.size(), 7u);
+}
+
 TEST_F(Enemies, LimousineDeliversTheBossAndLeavesAndACutShortEventDoesNotStopSpawning) {
   Luxmobil* limo = new Luxmobil;
   EXPECT_TRUE(game->kalvor);

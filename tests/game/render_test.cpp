@@ -92,6 +92,20 @@ TEST_F(Render, TextIsAlignedAtItsXAndEscapesChangeTheColourForGood) {
   kroPrint("\x01\x7f", 0, 0, 0.3f, 'L');  // an escape cut short draws nothing and reads nothing past the end
 }
 
+TEST_F(Render, TheTextureCacheLoadsEachNameOnce) {
+  Img picture(4, 4);
+  picture.clear(0xFF0000FFu);
+  picture.save2bmp("data/red.bmp");
+  TextureMenager* cache = TextureMenager::I();
+  const unsigned before = cache->loadedCount(), id = cache->get("data/red.bmp");
+  EXPECT_NE(id, 0u);
+  EXPECT_EQ(cache->get("data/red.bmp"), id);
+  EXPECT_EQ(cache->loadedCount(), before + 1);
+  EXPECT_NE(cache->get("./data/red.bmp"), id);  // another name for the same file loads again
+  EXPECT_EQ(cache->get("data/missing.png") + cache->get("data/missing.png"), 0u);
+  EXPECT_EQ(cache->loadedCount(), before + 3);  // a missing file is tried once too
+}
+
 TEST_F(Render, TextPagesDrawTheirLinesOverThePictureOrOnBlack) {
   Img picture(8, 8);
   picture.clear(0xFF800000u);  // dark blue, opaque
