@@ -1,5 +1,4 @@
-// Tests of the chunk format, objects and arrays, in its three forms: 'x' tagged
-// text, 'c' binary chunks, 't' bare text.
+// Tests of the chunk format in its three forms: 'x' tagged text, 'c' binary chunks, 't' bare text.
 #include <tessel/arraySerializable.h>
 #include <tessel/proof.h>
 #include <tessel/serializable.h>
@@ -80,7 +79,6 @@ protected:
     return readFile("data/out.dat");
   }
 };
-class ArrayChunks : public Chunk {};
 
 }  // namespace
 
@@ -116,10 +114,7 @@ TEST_F(Chunk, EachFormHasItsBytesAndRoundTrips) {
             std::string::npos);
 }
 
-// Closing tags must end with \n as the writer's do; unknown tags cannot be skipped;
-// a value must be closed by its own tag; the end inside a nested object ends it.
-// Unknown chunks are skipped, and an int stored in 6 bytes is read as 4 and skipped
-// to its end; an empty nested payload loads nothing instead of the rest of the file.
+// Unknown tags are faults, unknown chunks and the surplus of a long one are skipped.
 TEST_F(Chunk, ReadersAcceptWhatTheFormatAllowsAndNameTheFault) {
   Holder h, cut, skips, empty;
   EXPECT_EQ(loadBytes(h, "< A_EN>\n<\n NAME>41 42 43 44</NAME>< \t/A_EN>\n"), "");
@@ -154,8 +149,7 @@ TEST_F(Chunk, ReadersAcceptWhatTheFormatAllowsAndNameTheFault) {
   }
 }
 
-// A save that fails, before its first byte or halfway, leaves the file it was to
-// replace as it was, no temporary beside it, the indentation as it was, no file open.
+// A failed save leaves the old file, no temporary, the indentation as it was, no file open.
 TEST_F(Chunk, FailuresCloseTheFileAndLeaveLaterSavesIntact) {
   Proof::I();  // holds a file of its own from its first use on
   const long before = openFds();
@@ -198,11 +192,9 @@ TEST_F(Chunk, FailuresCloseTheFileAndLeaveLaterSavesIntact) {
   EXPECT_EQ(message, "ChunkSave - can not open temporary file");
 }
 
-// The count comes first, then each element under its index in hexadecimal; the bare
-// form has no ids, so loading reads the count first. Only elements below the count
-// read so far are filled, the last of an id winning; in the tagged form a chunk
-// nobody binds cannot be skipped.
-TEST_F(ArrayChunks, CountComesFirstThenEachElementInItsForm) {
+// The count first, then elements under hexadecimal ids, filled only below the count read so far.
+// Counts above the id range are refused before any allocation, and a refused save keeps the file.
+TEST_F(Chunk, ArraysCountFirstAndRefuseCountsAboveTheIdRange) {
   ArraySerializable<int> empty, ints, four, early, b;
   ArraySerializable<char> chars;
   chars[0] = 'A';
@@ -222,12 +214,6 @@ TEST_F(ArrayChunks, CountComesFirstThenEachElementInItsForm) {
                              chunk("001a", le(8)) + chunk("0000", le(9))),
             "");
   EXPECT_TRUE(b.num == 2 && b[0] == 9 && b[1] == 6 && b[2] == 0);
-}
-
-// Counts above the id range are refused before any allocation; the largest still
-// works, up to the element FFFF; a refused save keeps the file it would replace.
-// An array refuses to grow past what its size can count.
-TEST_F(ArrayChunks, CountsAboveTheIdRangeAreRefused) {
   for (char form : {'x', 'c'}) {
     Serializable::fileType = form;
     auto value = [form](const char* id, unsigned v) {

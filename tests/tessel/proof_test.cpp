@@ -6,8 +6,7 @@
 
 #include "support/tempdir.h"
 
-// The trace is a process-wide singleton that creates "proof.txt" once, so each
-// case runs in a child of its own, in the test's folder. True when it exited 0.
+// Runs the body in a child, as the trace is a process-wide singleton; true when it exited 0.
 template <typename F> bool inChild(F body) {
   fflush(nullptr);
   if (pid_t pid = fork(); pid != 0) {

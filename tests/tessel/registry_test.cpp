@@ -29,8 +29,7 @@ TEST_F(Registry, UpdateLeavesTheEntryMovedIntoAFreedSlotForTheNextPass) {
   EXPECT_EQ(deleted, "XYZ");
 }
 
-// Users never wrap below zero. The owner may delete an object itself: it leaves the
-// list at once, also when the delete throws because it still has users.
+// Users never wrap below zero; a deleted object leaves the list, also when the delete throws.
 TEST_F(Registry, ObjectsLiveWhileTheyHaveUsersOrUntilDeletedDirectly) {
   Named *a = new Named('a'), *used = new Named('u'), *direct = new Named('d');
   new Named('b');

@@ -1,6 +1,4 @@
-// Tests of the byte streams: a source in memory, files, and TCP and HTTP against
-// real peers on the loopback address only (TCP peers in a thread of the test,
-// Python's http.server for files).
+// Tests of the byte streams: in memory, files, TCP and HTTP against real peers on the loopback address.
 #include <tessel/inHttp.h>
 #include <tessel/inOutFile.h>
 #include <tessel/inOutNet.h>
@@ -86,8 +84,7 @@ struct Peer {
 
 }  // namespace
 
-// Whole blocks are refilled; a word keeps the white space that ends it, a line its
-// carriage return; an empty read of an unbuffered source must not yield a byte.
+// A word keeps the white space that ends it, a line its carriage return; an ended source gives nothing.
 TEST(StreamsMem, RefillsWholeBlocksReadsWordsAndLinesAndEnds) {
   MemIn in(std::string(599, 'x') + 'y', true), text("ab cd\tef\r\ng", true), unbuffered("a", false);
   std::vector<char> got(1000);
@@ -160,8 +157,7 @@ TEST(InOutNet, EchoesLinesAndBytesAndEndsWhenThePeerCloses) {
   EXPECT_EQ(thrownMessage([&] { net.getc(); }), "error: read from closed stream");
 }
 
-// A write to a peer that has gone is reported; it must not raise SIGPIPE, which
-// would end the whole process.
+// A write to a peer that has gone throws, and must not raise SIGPIPE, which would end the process.
 TEST(InOutNet, WritingToAPeerThatHasGoneThrows) {
   Peer peer([](int) {});
   InOutNet net("127.0.0.1", peer.port, true);
@@ -218,7 +214,6 @@ TEST(InOutNet, SilentPeerEndsTheStreamAfterTheTimeout) {
     Peer peer([&done](int) {
       while (!done) std::this_thread::sleep_for(std::chrono::milliseconds(10));
     });
-    // Over HTTP, the header never comes.
     EXPECT_TRUE(http ? InHttp(peer.host.c_str()).end() : InOutNet("127.0.0.1", peer.port, true).end());
     done = true;
   }
@@ -236,8 +231,7 @@ TEST(InHttpDeathTest, SetsTheNetworkUp) {
       ::testing::ExitedWithCode(0), "");
 }
 
-// The request goes out byte for byte as formatted (a bare line feed after the host);
-// the body starts right after the header's blank line, blank lines of its own included.
+// The request byte for byte (a bare line feed after the host); the body starts after the blank line.
 TEST(InHttp, SendsTheRequestAndSkipsTheHeader) {
   const std::string body = "\r\n\r\nbody\r\n\r\n" + randomBytes(5000, 2);
   for (std::string prefix : {"http://", ""}) {
@@ -256,8 +250,7 @@ TEST(InHttp, SendsTheRequestAndSkipsTheHeader) {
 
 class PythonHttp : public TempDirTest {};
 
-// The shell's process id is the server's after exec; the server names its port.
-// http.server maps a request target written in full onto folders named after its parts.
+// http.server maps a target written in full onto folders named after its parts.
 TEST_F(PythonHttp, ServesTheFileByteForByte) {
   FILE* server = popen(
       ("echo $$; exec python3 -u -m http.server --bind 127.0.0.1 -d " + dir.string() + " 0 2>/dev/null").c_str(), "r");

@@ -20,19 +20,6 @@ protected:
   }
 };
 
-// isset never creates; names are case-sensitive, the empty one a name like any other.
-TEST_F(VarTest, GetCreatesOnceAndLogsTheName) {
-  EXPECT_FALSE(Var::isset("fresh name") || Var::isset("fresh name"));
-  EXPECT_EQ(Var::get("fresh name").toString(), "");
-  Var::get("fresh name") = std::string("v");
-  EXPECT_EQ(logged, (std::vector<std::string>{"Var::get() creating new name", "fresh name"}));
-  EXPECT_TRUE(Var::isset("fresh name") && !Var::isset("Fresh name") && Var::get("fresh name") == "v");
-  Var::get("") = 5;
-  EXPECT_EQ(Var::get("").toInt(), 5);
-  Var::clearGlobal();
-  EXPECT_FALSE(Var::isset("fresh name"));
-}
-
 // Conversions read the longest prefix; numbers are stored as signed text.
 TEST_F(VarTest, NumericTextAndConversionsFollowTheScanRules) {
   for (const char* text : {"-5", "+.5", "5.", " 12 ", "1 2", "\t7"}) EXPECT_TRUE(Var(text).is_numeric()) << text;
@@ -56,10 +43,8 @@ TEST_F(VarTest, NumericTextAndConversionsFollowTheScanRules) {
   EXPECT_EQ(copy.toString(), "2.500000");
 }
 
-// Words split at any white space; words over 255 characters are cut without
-// shifting the pairs; the last pair of a name wins; a lone last word is dropped.
-// A file that cannot be read throws and keeps the map.
-TEST_F(VarTest, DefaultsFileLoadsWordPairs) {
+// Words over 255 characters are cut without shifting the pairs; an unreadable file keeps the map.
+TEST_F(VarTest, DefaultsFileLoadsWordPairsAndGetCreatesOnce) {
   const std::string longName(300, 'n'), longValue(1000, 'v');
   writeFile("data/defvar.txt", "fullscreen 1\n\ta\t1  \r\na 2\n" + longName + " " + longValue + "\nafter ok\ngodmode");
   Var::loadGlobal("data/defvar.txt");
@@ -70,6 +55,17 @@ TEST_F(VarTest, DefaultsFileLoadsWordPairs) {
   for (const char* unreadable : {"data/none.txt", "data"})
     EXPECT_EQ(thrownMessage([&] { Var::loadGlobal(unreadable); }), "Var::loadGlobal can not read file");
   EXPECT_EQ(Var::get("after").toString(), "ok");
+  // isset never creates; names are case-sensitive, the empty one a name like any other.
+  logged.clear();
+  EXPECT_FALSE(Var::isset("fresh name") || Var::isset("fresh name"));
+  EXPECT_EQ(Var::get("fresh name").toString(), "");
+  Var::get("fresh name") = std::string("v");
+  EXPECT_EQ(logged, (std::vector<std::string>{"Var::get() creating new name", "fresh name"}));
+  EXPECT_TRUE(Var::isset("fresh name") && !Var::isset("Fresh name") && Var::get("fresh name") == "v");
+  Var::get("") = 5;
+  EXPECT_EQ(Var::get("").toInt(), 5);
+  Var::clearGlobal();
+  EXPECT_FALSE(Var::isset("fresh name"));
 }
 
 }  // namespace
