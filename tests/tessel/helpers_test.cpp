@@ -1,6 +1,7 @@
-// Tests of the text, file, directory and clipboard helpers, against ls and xclip.
+// Tests of the text, file, directory and clipboard helpers, against grep -E, ls and xclip.
 #include <tessel/handdir.h>
 #include <tessel/tessel2.h>
+#include <tessel/tessel3.h>
 #include <tessel/tessel4.h>
 
 #include <platform/clipboard.h>
@@ -94,6 +95,31 @@ TEST_F(Helpers, HanddirListsWhatLsListsInTheSameOrder) {
   }
   for (const char* name : {"missing", "data/file1", ""})
     EXPECT_EQ(thrownMessage([&] { Handdir d(name); }), "Handdir::opendir -> FindFirstFile") << name;
+}
+
+// grep -E in the C locale runs the same engine on the same syntax, except for a
+// few extensions the table keeps clear of.
+TEST_F(Helpers, RegAgreesWithGrepE) {
+  const char* patterns[] = {"^ab",        "ab$", "a|b",          "c(at|ow)s?$", "[[:digit:]]+\\.[0-9]{2}",
+                            "^$",         "x*",  "(ab){2,3}",    "[^a-z]",      "colou?r",
+                            "\\bword\\b", "a.c", "^(foo|bar)+$", "[]a]",        "\\(",
+                            "",           "(",   "a{2,1}",       "[z-a]",       "[[:nope:]]"};
+  const char* texts[] = {"abc",    "cab",       "",    "cats",   "colour", "price 12.50",
+                         "a word", "foofoobar", "ABC", "ababab", "(x)",    "]"};
+  std::string lines;
+  for (const char* text : texts) lines += text + std::string("\n");
+  writeFile("texts", lines);
+  for (const char* pattern : patterns) {
+    writeFile("pattern", std::string(pattern) + "\n");
+    const int grep = run("LC_ALL=C grep -En -f pattern texts >matched 2>/dev/null");
+    const std::string matched = "\n" + readFile("matched");  // "\nN:text" for each line N that matches
+    for (size_t i = 0; i < std::size(texts); ++i) {
+      const bool match = matched.find("\n" + std::to_string(i + 1) + ":") != std::string::npos;
+      std::string ours;  // the answer or the message thrown
+      ours += thrownMessage([&] { ours = Tessel3::reg(pattern, texts[i]) ? "match" : "no match"; });
+      EXPECT_EQ(ours, grep == 2 ? "regex compile" : match ? "match" : "no match") << pattern << " / " << texts[i];
+    }
+  }
 }
 
 // One test, as the display has one clipboard; xclip -i serves in the background until replaced.
