@@ -54,10 +54,15 @@ TEST(Tessel, TextChecks) {
 }
 
 // Only space, tab and line feed are skipped; EOF is returned once, left to the caller.
-TEST_F(Helpers, FilesAreMeasuredReadWholeOrToTheFirstNonWhiteChar) {
-  Tessel::File in = openWith("abcdefg");
+TEST_F(Helpers, FilesAreMeasuredCopiedReadWholeByLineOrToTheFirstNonWhiteChar) {
+  Tessel::File in = openWith(std::string("ab\xFF\0\r\nz", 7)), out = openWith(">");
   fseek(in.get(), 3, SEEK_SET);
   EXPECT_EQ(Tessel::fileSize(in.get()) + ftell(in.get()), 10ul);  // the position is kept
+  fseek(in.get(), 0, SEEK_SET), fseek(out.get(), 0, SEEK_END);
+  Tessel::file2file(in.get(), out.get());
+  rewind(out.get());  // lines byte for byte: the CR stays, for callers that want it
+  EXPECT_EQ(Tessel2::getline(out.get()), std::string(">ab\xFF\0\r", 6));
+  EXPECT_EQ(Tessel2::getline(out.get()) + Tessel2::getline(out.get()), "z");
   Tessel::File f = openWith(" \t\nx\r"), spaces = openWith("   ");
   EXPECT_EQ(Tessel::readFirstNonWhiteChar(f.get()), 'x');
   EXPECT_EQ(Tessel::readFirstNonWhiteChar(f.get()), '\r');
