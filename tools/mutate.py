@@ -981,10 +981,11 @@ def report(sample, results):
     equivalent = read_equivalents(sample)
     judged = [m for m in survivors if m.id in equivalent]
     decided = [m for m in sample if results.get(m.id, {}).get("status") in ("killed", "survived", "timeout")]
-    if judged and len(decided) > len(judged):
+    counted = len(decided) - len(judged)  # the decided mutants a test could kill
+    if judged and counted:
         caught = len(decided) - len(survivors)
         print(f"\nkill rate with the {len(judged)} equivalent survivors left out: "
-              f"{100 * caught / (len(decided) - len(judged)):.1f}% ({caught} of {len(decided) - len(judged)})")
+              f"{100 * caught / counted:.1f}% ({caught} of {counted})")
     print(f"\nsurvivors ({len(survivors)}, {len(judged)} of them equivalent):")
     for m in survivors:
         print(f"  {m.id}  {m.file}:{m.line}  {m.op:10}  {shown(m.before)}  →  {shown(m.after)}")
