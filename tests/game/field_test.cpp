@@ -25,6 +25,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <set>
 #include <tuple>
@@ -126,8 +127,18 @@ TEST_F(Field, ListKeepsOrderAndPartsFollowTheirParentAndGoWithIt) {
   EXPECT_EQ(game->obCount(), 1u);
 }
 
-// Level 1 spawns only zombies, level 5 all five kinds; "gotolevel 0" nothing, and divides by nothing.
-TEST_F(Field, TheLevelChoosesTheKindsThatSpawn) {
+// The counter starts at 256 with the program and falls by 4096 a second, so a fresh process sees
+// its first enemy after 257 steps of 1/4096. Level 1 spawns only zombies, level 5 all five kinds;
+// "gotolevel 0" nothing, and divides by nothing.
+TEST_F(Field, TheFirstEnemyComesAfterAQuarterSecondAndTheLevelChoosesTheKinds) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");  // a fresh process, whatever ran in this one
+  EXPECT_EXIT(
+      {
+        int steps = 0;
+        for (; game->obCount() == 2 && steps < 1000; ++steps) game->update(1.0f / 4096);
+        std::exit(steps == 257 ? 0 : 1);
+      },
+      testing::ExitedWithCode(0), "");
   for (const auto& [level, n, kinds] : {std::tuple<unsigned, int, size_t>{1, 50, 1}, {5, 1000, 5}, {0, 20, 0}}) {
     std::set<std::string> seen;
     for (int i = 0; i < n; ++i)
@@ -220,6 +231,16 @@ TEST_F(Enemies, EachKindDiesOfItsLivesInBodyHitsAndSoundsEachHit) {
     EXPECT_EQ(heard, (times(kind.lives, kind.hit) + Names{kind.death}));
     EXPECT_EQ(std::make_pair(game->obCount(), game->kalvor), std::make_pair(2u, false));
   }
+}
+
+// The rope priest comes down at any of 256 places across the field, never past its edges.
+TEST_F(Enemies, TheRopePriestComesDownAnywhereWithinTheField) {
+  float least = 1, most = -1;
+  for (int i = 0; i < 1000; ++i, startAt(1)) {
+    const float x = (new PriestRope)->x;
+    least = std::min(least, x), most = std::max(most, x);
+  }
+  EXPECT_TRUE(least == -0.8f && most > 0.79f && most < 0.8f) << least << " " << most;
 }
 
 TEST_F(Enemies, RunnerTakesTheGiftAfterASecondFleesToTheNearerEdgeAndDropsItWhereItFalls) {

@@ -7,6 +7,7 @@
 #include "modgamesupersurvival.h"
 #include "shell.h"
 
+#include <kro/cfr.h>
 #include <kro/img.h>
 #include <kro/keys.h>
 #include <kro/kro.h>
@@ -127,6 +128,19 @@ TEST_F(Render, TextPagesDrawTheirLinesOverThePictureOrOnBlack) {
   page->draw2d();
   p = frame();
   EXPECT_EQ(pixel(5, 250)[2], 0);
+}
+
+// The open console's backdrop spans the window down to just below its input line.
+TEST_F(Render, TheOpenConsolesBackdropSpansTheWindow) {
+  while (Cfr::I()->getMode() != 'A') Cfr::I()->changeMode();
+  Cfr::I()->draw2d();
+  while (Cfr::I()->getMode() != 'C') Cfr::I()->changeMode();
+  const std::vector<unsigned char> p = frame();
+  const auto rgb = [&](int y) {
+    return std::vector<int>(&p[(y * SIZE + SIZE - 2) * 3], &p[(y * SIZE + SIZE - 1) * 3]);
+  };
+  EXPECT_EQ(std::make_pair(rgb(122), rgb(118)),
+            std::make_pair(std::vector<int>{26, 26, 76}, std::vector<int>{0, 0, 0}));
 }
 
 // Both parts on the modelview matrix, where the texts' moves belong.

@@ -5,6 +5,7 @@
 
 #include <kro/cfr.h>
 #include <kro/keys.h>
+#include <kro/kro.h>
 #include <kro/mod.h>
 
 #include <platform/display.h>
@@ -46,32 +47,38 @@ protected:
     setCurrentModule(&screen);
     nextMod = nullptr;
     while (Cfr::I()->getMode() != 'C') Cfr::I()->changeMode();
+  }
+  void TearDown() override {  // the sides back as the program starts with them
     scrwidth = 1024, scrheight = 768;
+    TempDirTest::TearDown();
   }
 };
 
-// First in the suite, so that the start makes the top list (which loads only when made).
+// First in the suite, so that the start makes the top list (which loads only when made). The
+// settings name no sides, so the window opens at the program's own; "n" on the command line
+// overrides the file's "fast".
 TEST_F(Shell, TheGameStartsFromItsFilesAndClosesItsWindowAtTheEnd) {
   if (!platform::hasDisplay()) GTEST_SKIP() << "needs an X display (tools/test.sh starts one)";
-  writeFile("data/conf.txt", "fast 320 200 window\n");
+  writeFile("data/conf.txt", "fast window\n");
   std::string list;  // the chunk format's text form: "ab" with 9 on top, fifteen empty places
   for (char c = 'A'; c <= 'P'; ++c)
     list += std::string("\t<") + c + "_EN>\n\t\t<NAME>\n\t\t\t61 62  0  0 \n\t\t</NAME>\n\t\t<SCOR>\n\t\t\t" +
             (c == 'A' ? "9" : "0") + " \n\t\t</SCOR>\n\t</" + c + "_EN>\n";
   writeFile(ModTopList::fileName(), list);
   setenv("GIFTGUARD_QUIT_AFTER_FRAMES", "3", 1);
-  char program[] = "giftguard";
-  char* argv[] = {program, nullptr};
+  char program[] = "giftguard", nice[] = "n";
+  char* argv[] = {program, nice, nullptr};
   {
 #ifdef GIFTGUARD_SANITIZE
     // Closing the window unloads the GL driver, whose own allocations LeakSanitizer then cannot
     // name to suppress; e2e_valgrind watches what the game itself allocates here.
     __lsan::ScopedDisabler driverAllocations;
 #endif
-    EXPECT_EQ(winMain(1, argv), 0);
+    EXPECT_EQ(winMain(2, argv), 0);
   }
   unsetenv("GIFTGUARD_QUIT_AFTER_FRAMES");
-  EXPECT_EQ(std::make_tuple(scrwidth, scrheight, currentModule()), std::make_tuple(320, 200, (Mod*)ModMainMenu::I()));
+  EXPECT_EQ(std::make_tuple(scrwidth, scrheight, configNiceTex, currentModule()),
+            std::make_tuple(1024, 768, true, (Mod*)ModMainMenu::I()));
   EXPECT_FALSE(platform::crossHairShown());  // no window any more
   EXPECT_EQ(ModTopList::I()->entry(0).score, 9u);
   std::string error;
