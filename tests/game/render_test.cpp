@@ -20,6 +20,7 @@
 
 #include <GL/gl.h>
 #include <GL/glu.h>
+#include <SDL2/SDL.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -27,6 +28,7 @@
 #include <climits>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "support/tempdir.h"
@@ -165,6 +167,29 @@ TEST_F(Render, AFrameDrawsThe3dPartWithDepthAndThe2dPartOverIt) {
 TEST_F(Render, ThePointerIsTheCrossHairAndTheWindowSdl2s) {
   EXPECT_TRUE(platform::crossHairShown());
   EXPECT_EQ(platform::linkedSdlMajorVersion(), 2);
+}
+
+// A key's press and release reach the shell; Alt combinations and F10 are the system's, and
+// Alt+F4 closes the window.
+TEST_F(Render, TheWindowHandsOnKeysButKeepsTheSystemsOwn) {
+  platform::Message message;
+  while (platform::pollMessage(message)) {
+  }
+  for (auto [type, sym, mod] : {std::tuple{SDL_KEYDOWN, SDLK_SPACE, KMOD_NONE},
+                                {SDL_KEYUP, SDLK_SPACE, KMOD_NONE},
+                                {SDL_KEYDOWN, SDLK_F10, KMOD_NONE},
+                                {SDL_KEYDOWN, SDLK_a, KMOD_LALT},
+                                {SDL_KEYUP, SDLK_F4, KMOD_LALT},
+                                {SDL_KEYDOWN, SDLK_F4, KMOD_LALT}}) {
+    SDL_Event event{};
+    event.type = type, event.key.keysym.sym = sym, event.key.keysym.mod = Uint16(mod);
+    SDL_PushEvent(&event);
+  }
+  std::vector<std::pair<platform::Message::Kind, unsigned>> seen;
+  while (platform::pollMessage(message)) seen.emplace_back(message.kind, message.code);
+  EXPECT_EQ(seen, (decltype(seen){{platform::Message::KeyDown, vk::SPACE},
+                                  {platform::Message::KeyUp, vk::SPACE},
+                                  {platform::Message::Close, 0}}));
 }
 
 // Caught through the feedback buffer under a halved projection, so that what falls off shows too;
