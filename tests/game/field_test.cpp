@@ -130,7 +130,7 @@ TEST_F(Field, ListKeepsOrderAndPartsFollowTheirParentAndGoWithIt) {
 // The counter starts at 256 with the program and falls by 4096 a second, so a fresh process sees
 // its first enemy after 257 steps of 1/4096. Level 1 spawns only zombies, level 5 all five kinds;
 // "gotolevel 0" nothing, and divides by nothing.
-TEST_F(Field, TheFirstEnemyComesAfterAQuarterSecondAndTheLevelChoosesTheKinds) {
+TEST_F(Field, TheFirstEnemyComesAfterASixteenthOfASecondAndTheLevelChoosesTheKinds) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");  // a fresh process, whatever ran in this one
   EXPECT_EXIT(
       {
