@@ -1027,7 +1027,7 @@ def shown(code, most=70):
 #
 # Which tests kill which mutants: each mutant the normal run killed (or that timed out) is built
 # again, and every suite that reaches its file runs in full. A kill is written `suite:Test.name`;
-# `suite:(SIGSEGV)`, `suite:(exit 1)` or `suite:(timeout)` when no test can be blamed.
+# `suite:(SIGSEGV)`, `suite:(exit=1)` or `suite:(timeout)` when no test can be blamed.
 
 MATRIX_FIELDS = ("id", "status", "kills", "seconds", "note")
 FULL_RUN = ("--gtest_fail_fast=0", "--gtest_brief=0")  # every test, and a line as each one starts
@@ -1067,7 +1067,7 @@ def run_all_suites(suites, graph, baseline):
                 break
             if code == 0 or not running:
                 if code != 0 and not failed:  # it died before its first test or after its last
-                    kills.append(f"{suite}:({signal.Signals(-code).name if code < 0 else f'exit {code}'})")
+                    kills.append(f"{suite}:({signal.Signals(-code).name if code < 0 else f'exit={code}'})")
                     failed_any = True
                 break
             kills.append(f"{suite}:{running}")

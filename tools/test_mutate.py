@@ -115,7 +115,7 @@ class TheKillMatrix(unittest.TestCase):
         with tempfile.TemporaryDirectory() as folder, \
                 unittest.mock.patch.multiple(mutate, run_suite=run_suite, TEST_LOG=Path(folder) / "log"):
             self.assertEqual(mutate.run_all_suites(["one", "two", "three"], None, {"one": 1, "two": 1, "three": 1}),
-                             ("killed", "one:A.a one:A.b one:A.c two:(SIGABRT) three:(exit 1)", ""))
+                             ("killed", "one:A.a one:A.b one:A.c two:(SIGABRT) three:(exit=1)", ""))
 
 
 if __name__ == "__main__":
