@@ -166,24 +166,6 @@ TEST_F(Field, ClicksHitTheEarliestObjectUnderThePointAndGodmodeIgnoresTheLoss) {
   EXPECT_EQ(dynamic_cast<ModGameOver*>(nextMod)->getPicture(), nullptr);
 }
 
-TEST_F(Field, LevelEndsAtTheScoreAfterTheLimitAndSurvivalRaisesTheLevelNowAndThen) {
-  game->scoreLimit = 20;
-  for (int i = 0; i < 20; ++i) game->incScore();
-  frames(1, 0.01f);
-  EXPECT_TRUE(rules.results.empty());
-  game->incScore();
-  frames(1, 0.01f);
-  EXPECT_EQ(rules.results, (Results{{true, 21}}));
-  EXPECT_EQ(game->getLevel(), 1u);
-  game->scoreLimit = 0;
-  game->autoIncLevel = true;
-  for (int i = 0; i < 6400; ++i) game->incScore();
-  frames(1, 0.01f);
-  EXPECT_EQ(rules.results.size(), 1u);
-  EXPECT_NEAR(double(game->getLevel()), 101.0, 35.0);  // one point in 64
-  EXPECT_EQ(heard, times(int(game->getLevel()) - 1, "levelUp"));
-}
-
 TEST_F(Field, GotolevelRestartsTheFieldKeepingRulesAndLimit) {
   ModMainMenu::I();
   game->scoreLimit = 40;
@@ -390,20 +372,6 @@ TEST_F(Rules, ArcadeRunsFiveLevelsWithStoriesAndEndsOnTheEndPage) {
   for (int level = 1; level <= 5; ++level) showing(arcade, 2.1f), winLevel(arcade);
   showing(arcade, 2.1f);
   EXPECT_EQ(nextMod, ModMainMenu::I());
-}
-
-TEST_F(Rules, ArcadeRetriesALostLevelFromItsStartingTotal) {
-  ModGameSuperArcade arcade;
-  showing(arcade, 2.1f), winLevel(arcade), showing(arcade, 2.1f);  // 21
-  arcade.result(false, 9);
-  EXPECT_EQ(arcade.getScoreSum(), 30);  // the lost level counts on the "You Lose." screen
-  showing(arcade, 0.9f);
-  arcade.keydown(vk::RETURN), arcade.update(0.9f);  // within the first second: nothing
-  EXPECT_EQ(std::make_pair(nextMod, arcade.getLevel()), std::make_pair((Mod*)nullptr, 2u));
-  arcade.keydown(vk::RETURN);
-  EXPECT_EQ(arcade.getScoreSum(), 21);
-  arcade.update(0.3f);  // 2.1 s on the screen: level 2 again
-  EXPECT_EQ(std::make_tuple(arcade.getLevel(), nextMod, game->scoreLimit), std::make_tuple(2u, (Mod*)game, 30u));
 }
 
 TEST_F(Rules, GameOverReportsOneLossOnce) {

@@ -1,4 +1,4 @@
-// The shell: module changes, window messages and the settings file.
+// The shell: a whole start, window messages and the settings file.
 #include "shell.h"
 #include "modMainMenu.h"
 #include "modTopList.h"
@@ -26,13 +26,9 @@ using platform::Message;
 
 // Records what the shell hands it.
 struct Recorder : Mod {
-  int inits = 0, updates = 0;
   std::string events;
   float lastX = 0, lastY = 0;
-  void init() override { ++inits; }
-  void update(float) override { ++updates; }
   void keydown(char key) override { events += "d" + std::to_string(int(key)) + " "; }
-  void keyup(char key) override { events += "u" + std::to_string(int(key)) + " "; }
   void mouseLDown(float x, float y) override { events += "L ", lastX = x, lastY = y; }
   void mouseMove(float x, float y) override { lastX = x, lastY = y; }
 };
@@ -87,38 +83,6 @@ TEST_F(Shell, TheGameStartsFromItsFilesAndClosesItsWindowAtTheEnd) {
   unsetenv("SDL_VIDEODRIVER");
   EXPECT_EQ(error, "no display to open the window on (video driver dummy)");
   platform::closeWindow();
-}
-
-TEST_F(Shell, ModuleChangesTakeEffectAtTheNextFrame) {
-  Recorder next, other;
-  nextMod = &other;
-  nextMod = &next;  // the later request wins
-  EXPECT_EQ(currentModule(), &screen);
-  frameUpdate();
-  EXPECT_EQ(std::make_tuple(currentModule(), next.inits, other.inits, next.updates),
-            std::make_tuple((Mod*)&next, 1, 0, 1));
-  nextMod = &next;  // asking for the current module runs its init again
-  frameUpdate();
-  nextMod = &screen;
-  nextMod = nullptr;  // cancelled
-  frameUpdate();
-  EXPECT_EQ(std::make_pair(currentModule(), next.inits), std::make_pair((Mod*)&next, 2));
-}
-
-TEST_F(Shell, SpacePausesAndEscapeLeadsToTheMainMenu) {
-  key(vk::SPACE);
-  frameUpdate();
-  EXPECT_TRUE(paused() && screen.updates == 0);
-  wndProc({Message::LButtonDown});  // input goes on while paused
-  key(vk::ESCAPE);
-  EXPECT_EQ(screen.events, "d32 L d27 ");
-  EXPECT_EQ(nextMod, ModMainMenu::I());
-  frameUpdate();  // the change happens, the pause stays
-  EXPECT_TRUE(currentModule() == ModMainMenu::I() && paused());
-  setCurrentModule(&screen);
-  key(vk::SPACE);
-  wndProc({Message::KeyUp, vk::SPACE});
-  EXPECT_TRUE(!paused() && screen.events == "d32 L d27 d32 u32 ");
 }
 
 TEST_F(Shell, TheOpenConsoleTakesEveryKeyAndAllTextAndMousePositionsAndSizes) {

@@ -187,29 +187,6 @@ TEST_F(Keys, TypingKeepsTheAllowedCharactersUpTo255AndTabCompletes) {
   EXPECT_EQ(recent(3), (Levels{{4, "e"}, {5, "echo"}, {5, "end"}}));
 }
 
-TEST_F(Keys, EnterRunsTheLineAndUpWalksTheHistory) {
-  openConsole();
-  for (int i = 0; i < 13; ++i) type("print " + std::to_string(i), true);
-  for (const char* line : {"print a", "print b", "print c"}) type(line, true);
-  EXPECT_STREQ(console->getInput(), "");
-  EXPECT_EQ(recent(2), (Levels{{4, "print c"}, {5, "c "}}));
-  console->keydown(vk::RETURN);  // an empty line: logged, not stored, and the walk starts over
-  EXPECT_EQ(recent(1), (Levels{{4, ""}}));
-  Lines walked;
-  for (int i = 0; i < 18; ++i) walked.push_back((console->keydown(vk::UP), console->getInput()));
-  EXPECT_EQ(walked[0] + walked[2], "print cprint a");
-  EXPECT_EQ(Lines(walked.begin() + 15, walked.end()), Lines(3, "print 0"));  // past the oldest the line stays
-}
-
-TEST_F(Commands, PrintHelpAndQuit) {
-  expectRuns({{"print", {""}}, {"echo a  b", {"a b "}}});
-  EXPECT_EQ(recent(1)[0].first, 5);
-  EXPECT_EQ(run("help").size(), console->commandCount());
-  EXPECT_FALSE(Mod::quitRequested());
-  expectRuns({{"quit now", {"warning: arguments of function are ignored"}}});
-  EXPECT_TRUE(Mod::quitRequested());
-}
-
 // bc compares whole numbers, a text counting as 0; for counts below its bound.
 TEST_F(Commands, ForIfAndBcRunTheirCommand) {
   Var::get("blank");

@@ -1,36 +1,13 @@
-// Tests of the frame timer and the menu, prompt and text-page modules.
-#include <kro/fps.h>
+// Tests of the menu and text-page modules.
 #include <kro/keys.h>
 #include <kro/modMenu.h>
-#include <kro/modPrompt.h>
 #include <kro/modtxtshow.h>
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 #include "support/tempdir.h"
 
 namespace {
-
-long long fakeNow = 1000;
-
-TEST(Fps, CountsFramesOfWholeSeconds) {
-  Fps::setClock([] { return fakeNow; });
-  Fps* fps = Fps::I();
-  // The text and the rate after n frames, the last at `then`.
-  auto frames = [&](int n, long long then) {
-    for (int i = 1; i < n; ++i) fps->update();
-    fakeNow = then;
-    fps->update();
-    return fps->text() + (" " + std::to_string(std::lround(1 / fps->getUpdateTime())));
-  };
-  EXPECT_EQ(frames(1, 1000), "FPS:?? 65536");
-  EXPECT_EQ(frames(10, 1001), "FPS:65546 65546");  // the first change shows 65536 plus the partial second
-  EXPECT_EQ(frames(60, 1002), "FPS:60 60");
-  EXPECT_EQ(frames(1, 1003), "FPS: 1 1");  // one slow frame: a whole second for the next step
-  Fps::setClock(nullptr);
-}
 
 void press(Mod& m, std::initializer_list<char> keys) {
   for (char key : keys) m.keydown(key);
@@ -65,21 +42,6 @@ TEST(ModMenu, KeysMoveTheSelectionAndEditTheItems) {
   menu.keydown(vk::HOME);
   EXPECT_EQ(menu.selected(), 0);
   nextMod = nullptr;
-}
-
-TEST(ModPrompt, TypesIntoTheCallersBufferUpToItsSize) {
-  Mod after;
-  char name[4] = "old", wide[16];
-  ModPrompt* prompt = ModPrompt::I(name, sizeof name, "pleas give your name", &after);
-  EXPECT_STREQ(name, "");
-  press(*prompt, {vk::BACKSPACE, 'A', 'B', vk::BACKSPACE, 'C'});
-  keys[vk::SHIFT] = true;
-  press(*prompt, {vk::SHIFT, 'D'});
-  keys[vk::SHIFT] = false;
-  EXPECT_STREQ(name, "acD");
-  ModPrompt::I(wide, sizeof wide, "q", &after);
-  press(*prompt, {'1', ' ', vk::LEFT, vk::ESCAPE});
-  EXPECT_STREQ(wide, "1 %\x1b");
 }
 
 using TextPages = TempDirTest;

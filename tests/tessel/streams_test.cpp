@@ -231,23 +231,6 @@ TEST(InHttpDeathTest, SetsTheNetworkUp) {
       ::testing::ExitedWithCode(0), "");
 }
 
-// The request byte for byte (a bare line feed after the host); the body starts after the blank line.
-TEST(InHttp, SendsTheRequestAndSkipsTheHeader) {
-  const std::string body = "\r\n\r\nbody\r\n\r\n" + randomBytes(5000, 2);
-  for (std::string prefix : {"http://", ""}) {
-    std::string request;
-    Peer peer([&](int fd) {
-      for (char c; request.find("\r\n\r\n") == std::string::npos && recv(fd, &c, 1, 0) == 1;) request += c;
-      sendAll(fd, "HTTP/1.0 200 OK\r\nContent-Type: x\r\n\r\n" + body);
-    });
-    const std::string address = prefix + peer.host + "/doc/a.txt?q=1";
-    InHttp http(address.c_str());
-    EXPECT_TRUE(readToEnd(http) == body);
-    EXPECT_EQ(request,
-              "GET " + address + " HTTP/1.0\r\nHost:" + peer.host + "\nAccept: */*\r\nUser-Agent: C++\r\n\r\n");
-  }
-}
-
 class PythonHttp : public TempDirTest {};
 
 // http.server maps a target written in full onto folders named after its parts.
