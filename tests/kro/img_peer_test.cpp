@@ -7,18 +7,10 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <random>
 
 namespace {
 
 constexpr int W = 7, H = 5;  // rows of 21 bytes: BMP padding on every row
-
-std::string randomBytes(std::size_t n, unsigned seed) {
-  std::mt19937 rng(seed);
-  std::string s(n, '\0');
-  for (char& c : s) c = char(rng());
-  return s;
-}
 
 // The picture as convert dumps it, 3 or 4 bytes a pixel. Our row 0 is a BMP's bottom row and a TGA's
 // first stored row: convert stores a TGA's top row first (origin flagged bottom left), reads in stored order.

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -54,4 +55,12 @@ template <typename F> std::string thrownMessage(F&& body) {
 inline long openFds() {
   using It = std::filesystem::directory_iterator;
   return std::distance(It("/proc/self/fd"), It());
+}
+
+// n bytes of noise, the same for the same seed.
+inline std::string randomBytes(std::size_t n, unsigned seed) {
+  std::mt19937 rng(seed);
+  std::string s(n, '\0');
+  for (char& c : s) c = char(rng());
+  return s;
 }

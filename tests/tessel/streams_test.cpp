@@ -12,7 +12,6 @@
 #include <atomic>
 #include <csignal>
 #include <cstring>
-#include <random>
 #include <thread>
 
 #include "support/tempdir.h"
@@ -35,13 +34,6 @@ struct MemIn : In {  // ends like a file: once a read came back short
   bool shortRead = false;
   std::vector<unsigned> reads;
 };
-
-std::string randomBytes(size_t n, unsigned seed) {
-  std::mt19937 rng(seed);
-  std::string s(n, '\0');
-  for (char& c : s) c = char(rng());
-  return s;
-}
 
 std::string readToEnd(In& in) {
   std::string all;
