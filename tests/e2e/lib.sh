@@ -49,18 +49,12 @@ sweepToKill() {  # [N]: sweeps until one kills, at most N (10) times
   return 1
 }
 
-# `shows NAME REGION FX SHARE`: a screenshot in which more than SHARE of REGION passes the fx test.
-shot() { import -window "$window" "$work/$1.png"; }
-share() { convert "$1" -crop "$2" +repage -fx "$3" -format '%[fx:mean]' info:; }
-above() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a > b) }'; }
-shows() { shot "$1" && above "$(share "$work/$1.png" "$2" "$3")" "$4"; }
-white='r>0.8&&g>0.8&&b>0.8' red='r>0.8&&g<0.2&&b<0.2'
 differsFrom() { shot now && above "$(compare -metric AE "$work/$1.png" "$work/now.png" null: 2>&1)" 1000; }
 size() { xwininfo -id "$window" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }'; }
 menuShown() { shows menu 250x40+45+78 "$red" 0.05; }  # the selected entry is red
 fieldShown() { shows field 300x80+724+0 "$white" 0.02; }  # the score, top right
 # A survival's result: black but for white text in the middle (the game-over screen before is pale).
-resultShown() { shows result 1024x768+0+0 'r<0.1&&g<0.1&&b<0.1' 0.7 && above "$(share "$work/result.png" 800x120+112+230 "$white")" 0.02; }
+resultShown() { shows result 1024x768+0+0 "$black" 0.7 && above "$(share "$work/result.png" 800x120+112+230 "$white")" 0.02; }
 
 # Starts the program over a fresh copy of data/, changed by $prepare if set.
 launch() {
