@@ -1,6 +1,7 @@
 # Counted checks for the scripts that test the program from outside: sourced,
 # then `check "what" command...` for each, and `finish` last for the verdict;
-# and measures of the window's screenshots (with window and work set).
+# with waits for what takes a while, and measures of the window's screenshots
+# (with window and work set).
 passes=0
 failures=0
 
@@ -13,6 +14,17 @@ check() {  # check "what" command...
     failures=$((failures + 1))
     echo "FAILED: $what"
   fi
+}
+
+# `waitUntil SECONDS command...`: runs the command every tenth of a second until it
+# succeeds, for at least SECONDS (whole seconds of the clock, so up to one more).
+waitUntil() {
+  local until=$(($(date +%s) + $1))
+  shift
+  until "$@" 2>/dev/null; do
+    [ "$(date +%s)" -le "$until" ] || return 1
+    sleep 0.1
+  done
 }
 
 finish() {

@@ -29,15 +29,6 @@ log=$work/data/log.txt
 memcheck=$work/memcheck.txt
 source "$root/tools/checks.sh"
 logged() { grep -qF -- "$1" "$log" 2>/dev/null; }
-# Runs a command every tenth of a second until it succeeds, for at most $1 seconds.
-waitUntil() {
-  local until=$(($(date +%s) + $1))
-  shift
-  until "$@" 2>/dev/null; do
-    [ "$(date +%s)" -lt "$until" ] || return 1
-    sleep 0.1
-  done
-}
 waitLogged() { waitUntil "$2" logged "$1"; }  # text seconds
 elapsed() { echo $(($(date +%s) - began)); }
 

@@ -12,13 +12,7 @@ width=1024 height=768
 source "$(dirname "${BASH_SOURCE[0]}")/../../tools/field_clicks.sh"
 
 # Retries a command for up to 5 s: input takes effect a frame or more later, and frames are slow on a busy machine.
-eventually() {
-  for _ in $(seq 50); do
-    "$@" && return 0
-    sleep 0.1
-  done
-  "$@"
-}
+eventually() { waitUntil 5 "$@"; }
 log=$work/data/log.txt
 logged() { grep -qxF -- "$1" "$log"; }
 kills() { grep -cxF 'Enemy killed' "$log"; }
