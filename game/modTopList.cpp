@@ -12,7 +12,9 @@
 #include <cstring>
 #include <string>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 ModTopList* ModTopList::I() {
   ProofOb scope("ModTopList::I()");
@@ -45,6 +47,16 @@ bool taken(const std::string& name) {
 
 // More damaged lists than this in one folder are not a player's doing.
 constexpr unsigned asideNames = 1000;
+
+// Moves from to to unless something is there already: of two starts that
+// both found the list damaged, each keeps it under a name of its own, or
+// finds it gone. A file system that cannot rename so gets a second name
+// made for the file, which fails as well where one is there, then drops the first.
+int moveWithoutReplacing(const char* from, const char* to) {
+  if (renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) return 0;
+  if (errno != EINVAL && errno != ENOSYS) return -1;
+  return link(from, to) == 0 ? unlink(from) : -1;
+}
 
 }  // namespace
 
@@ -82,10 +94,13 @@ void ModTopList::keepAside() {
   std::string reason = "no free name up to " + base + "." + std::to_string(asideNames - 1);
   for (unsigned n = 0; n < asideNames; ++n) {
     const std::string aside = n ? base + "." + std::to_string(n) : base;
-    struct stat info;
-    if (lstat(aside.c_str(), &info) == 0) continue;  // an earlier one
-    if (errno == ENOENT && std::rename(fileName(), aside.c_str()) == 0) {
+    if (moveWithoutReplacing(fileName(), aside.c_str()) == 0) {
       logError("the unreadable top list is kept as " + aside);
+      return;
+    }
+    if (errno == EEXIST) continue;  // an earlier one
+    if (errno == ENOENT && !taken(fileName())) {
+      logError("the unreadable top list was kept aside by another start");
       return;
     }
     reason = std::strerror(errno);

@@ -17,8 +17,11 @@ public:
   // sizeToLoad: the bytes of this object in the binary form, 0 for up to the
   // end of the file. The text forms ignore it.
   void load(FILE* hand, unsigned sizeToLoad);
-  // Writes name + ".tmp", puts it on the disk and renames it over name, so
-  // that a save that fails or is cut short leaves the old file as it was. A
+  // Writes a temporary of its own beside the file (name + ".tmp.<process>.<n>"),
+  // puts it on the disk and renames it over the file, so that a save that fails
+  // or is cut short leaves the old file as it was, and two saves at once leave
+  // one of the two whole. A link is followed: its target is replaced and keeps
+  // its permission bits, and a target without any write bit is refused. A
   // name that is there but no regular file (a device, a pipe) is written as
   // it is. When it throws, errno holds the system's reason, or 0 when the
   // failure was the object's own.

@@ -65,19 +65,36 @@ void syncFolderOf(const std::string& name);
 
 // The new content of a file, written beside it and put in its place only once
 // it is complete and on the disk: until then the old file stays byte for byte.
-// A replacement that does not commit removes its temporary, and nothing that
-// was in the temporary's way when it could not be made.
+// A link is followed to the file it names, which is replaced; the link stays.
+// The temporary is this save's alone, made where nothing stood, so two saves
+// at once each put a whole file in place. One that does not commit removes it.
 class Replacement {
 public:
-  explicit Replacement(const char* name) : name(name), temporary(this->name + ".tmp") {
-    file.reset(fopen(temporary.c_str(), "wb"));
+  explicit Replacement(const char* name) : target(finalTarget(name)) {
+    const Kept kept = keptFrom(target);
+    for (unsigned attempt = 0; !file && attempt < 100; ++attempt) {
+      temporary = target + ".tmp." + std::to_string(getpid()) + "." + std::to_string(made++);
+      const int handle = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+      if (handle < 0 && errno == EEXIST) continue;
+      if (handle < 0) throw CANNOT_OPEN;
+      if (kept.there) {
+        fchmod(handle, kept.mode);
+        if (fchown(handle, kept.owner, kept.group) != 0) errno = 0;  // only root may give a file away
+      }
+      file.reset(fdopen(handle, "wb"));
+      if (!file) {
+        close(handle);
+        discard();
+        throw CANNOT_OPEN;
+      }
+    }
     if (!file) throw CANNOT_OPEN;
   }
   ~Replacement() {
     if (!pending) return;
     const int cause = errno;  // the caller reports the failure that led here
     file.reset();
-    remove(temporary.c_str());
+    discard();
     errno = cause;
   }
   Replacement(const Replacement&) = delete;
@@ -88,17 +105,60 @@ public:
   void commit() {
     flushOut(file.get(), true);
     if (fclose(file.release()) != 0) throw CANNOT_WRITE;
-    if (rename(temporary.c_str(), name.c_str()) != 0) throw CANNOT_REPLACE;
+    if (rename(temporary.c_str(), target.c_str()) != 0) throw CANNOT_REPLACE;
     pending = false;
-    syncFolderOf(name);
+    syncFolderOf(target);
   }
 
 private:
-  std::string name;
+  // What the new file keeps of the old one.
+  struct Kept {
+    bool there = false;
+    mode_t mode = 0;
+    uid_t owner = 0;
+    gid_t group = 0;
+  };
+
+  // A file made read-only is refused, as opening it for writing would have
+  // been; root, whom no permission stops, is held back by the bits alone.
+  static Kept keptFrom(const std::string& target) {
+    Kept kept;
+    struct stat info;
+    if (stat(target.c_str(), &info) != 0) return kept;
+    if ((info.st_mode & 0222) == 0 || access(target.c_str(), W_OK) != 0) {
+      errno = EACCES;
+      throw CANNOT_OPEN;
+    }
+    kept = {true, mode_t(info.st_mode & 07777), info.st_uid, info.st_gid};
+    return kept;
+  }
+
+  // The file a chain of links ends at; name itself when it is no link.
+  static std::string finalTarget(const char* name) {
+    std::string path = name;
+    for (int hops = 0; hops < 40; ++hops) {
+      char to[4096];
+      const ssize_t got = readlink(path.c_str(), to, sizeof to);
+      if (got < 0) return path;
+      if (size_t(got) == sizeof to) break;
+      const std::string next(to, size_t(got));
+      const size_t slash = path.rfind('/');
+      path = next[0] == '/' || slash == std::string::npos ? next : path.substr(0, slash + 1) + next;
+    }
+    errno = ELOOP;
+    throw CANNOT_OPEN;
+  }
+
+  void discard() { remove(temporary.c_str()); }
+
+  static unsigned made;
+  std::string target;
   std::string temporary;
   File file;
   bool pending = true;
 };
+
+unsigned Replacement::made = 0;
 
 }  // namespace
 

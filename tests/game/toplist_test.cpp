@@ -28,7 +28,15 @@
 namespace {
 
 namespace fs = std::filesystem;
-const std::string file = ModTopList::fileName(), temporary = file + ".tmp";
+const std::string file = ModTopList::fileName();
+
+// The saves' temporaries beside the list: none may outlive its save.
+std::vector<fs::path> temporaries() {
+  std::vector<fs::path> found;
+  for (const auto& entry : fs::directory_iterator("data"))
+    if (entry.path().filename().string().rfind("toplist.dat.tmp", 0) == 0) found.push_back(entry.path());
+  return found;
+}
 
 class TopList : public TempDirTest {
 protected:
@@ -105,13 +113,21 @@ TEST_F(TopList, EveryUnreadableListIsKeptAsideUnderItsOwnNameAndTheGameGoesOn) {
   EXPECT_TRUE(reported("no free name up to " + file + ".bad.999; it will not be saved over"));
 }
 
-TEST_F(TopList, AFailedSaveKeepsTheOldList) {
-  enterResult(5, "OLD");
+// A save writes through a link and keeps the file's mode; a file made read-only is refused.
+TEST_F(TopList, ASaveKeepsWhatThePlayerSetUpAroundTheFile) {
+  fs::create_directory("synced");
+  writeFile("synced/list", "");
+  fs::permissions("synced/list", fs::perms(0640));
+  fs::create_symlink("../synced/list", file);
+  enterResult(5, "LINK");
+  EXPECT_TRUE(fs::is_symlink(file) && fs::status(file).permissions() == fs::perms(0640));
+  list->loadFile();
+  EXPECT_EQ(list->entry(0).score, 5u);
   const std::string old = readFile(file);
-  fs::create_directory(temporary);  // the temporary cannot be written
+  fs::permissions("synced/list", fs::perms(0444));
   enterResult(6, "NEW");
-  EXPECT_TRUE(readFile(file) == old && reported("the old list stays"));
-  EXPECT_TRUE(fs::is_directory(temporary));  // what stood in the temporary's way was not the save's own
+  EXPECT_TRUE(readFile(file) == old && reported("can not open file") && reported("the old list stays"));
+  EXPECT_EQ(std::distance(fs::directory_iterator("synced"), {}), 1) << "a temporary left beside the target";
 }
 
 // Four letters that follow from the score, so that every entry can be checked.
@@ -153,7 +169,7 @@ protected:
       EXPECT_FALSE(old.empty());
       EXPECT_TRUE(fault()) << "the fault did not take";
       enterResult(6);
-      EXPECT_TRUE(readFile(file) == old && !fs::exists(temporary));
+      EXPECT_TRUE(readFile(file) == old && temporaries().empty());
       EXPECT_TRUE(reported("the old list stays") && reported(reason)) << Cfr::I()->lineText(0);
       repair();
       list->keydown('S');
@@ -164,16 +180,14 @@ protected:
   }
 };
 
-// A child saves 1, 2, 3, ... reporting each through a pipe, and is killed at random; the junk
-// temporary left before each child shows whether a kill landed inside a save.
+// A child saves 1, 2, 3, ... reporting each through a pipe, and is killed at random; the
+// temporary it leaves shows that a kill landed inside a save.
 TEST_F(TopListCrash, AKillDuringSavingLeavesTheOldListOrTheNew) {
-  const std::string junk(3000, '<');
   std::mt19937 random(std::random_device{}());
   std::uniform_int_distribution<int> delay(0, 3000);  // microseconds
   int insideSave = 0;
   for (int round = 0; round < 500; ++round) {
     SCOPED_TRACE("round " + std::to_string(round));
-    writeFile(temporary, junk);
     int report[2];
     ASSERT_EQ(pipe(report), 0);
     std::fflush(nullptr);
@@ -195,7 +209,7 @@ TEST_F(TopListCrash, AKillDuringSavingLeavesTheOldListOrTheNew) {
     ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "the saver ended by itself: " << status;
     for (reported = score; read(report[0], &score, sizeof score) == sizeof score;) reported = score;
     close(report[0]);
-    insideSave += fs::exists(temporary) && readFile(temporary) != junk;
+    for (const fs::path& left : temporaries()) insideSave += fs::remove(left);
 
     list->loadFile();
     ASSERT_FALSE(fs::exists(file + ".bad")) << "the list did not load";
@@ -213,6 +227,48 @@ TEST_F(TopListCrash, AKillDuringSavingLeavesTheOldListOrTheNew) {
   }
   std::printf("500 kills, %d inside a save\n", insideSave);
   EXPECT_GT(insideSave, 0) << "no kill landed inside a save";
+}
+
+// Two copies of the game at once: both find a damaged list, then both save it 40 times over.
+TEST_F(TopListCrash, TwoCopiesAtOnceLoseNothing) {
+  const auto together = [](const std::function<bool(unsigned)>& body) {
+    int start[2];
+    ASSERT_EQ(pipe(start), 0);
+    std::fflush(nullptr);
+    pid_t copies[2];
+    for (unsigned copy = 0; copy < 2; ++copy)
+      if ((copies[copy] = fork()) == 0) {
+        char go;
+        close(start[1]);
+        _exit(read(start[0], &go, 1) == 0 && body(copy) ? 0 : 1);  // both start when the pipe closes
+      }
+    close(start[0]);
+    close(start[1]);
+    for (pid_t copy : copies) {
+      int status = 1;
+      waitpid(copy, &status, 0);
+      EXPECT_EQ(status, 0) << "a copy failed: see its output";
+    }
+  };
+  for (int round = 0; round < 20; ++round) {
+    writeFile(file, "<A_EN>" + std::to_string(round));
+    together([&](unsigned) {
+      list->loadFile();
+      return !reported("not be saved over");
+    });
+    EXPECT_EQ(readFile(file + (round ? ".bad." + std::to_string(round) : ".bad")), "<A_EN>" + std::to_string(round));
+  }
+  together([&](unsigned copy) {
+    for (unsigned score = 1; score <= 40; ++score) {
+      enterResult(100 * copy + score);
+      if (reported("the old list stays")) return false;
+    }
+    return true;
+  });
+  list->loadFile();
+  EXPECT_FALSE(fs::exists(file + ".bad.20"));
+  EXPECT_TRUE(topTwo() == std::make_pair(40u, 39u) || topTwo() == std::make_pair(140u, 139u));
+  EXPECT_TRUE(temporaries().empty());
 }
 
 // A small tmpfs on data/ in the child's own mount namespace.
