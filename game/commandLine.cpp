@@ -20,18 +20,22 @@ std::string help(const StartInfo& info) {
          "  LETTERS    any other word with n, N, f or F in it: n and N turn smooth texture\n"
          "             filtering on, f and F off; the last such letter wins (-n, -f, -nf)\n"
          "\n"
-         "Started in a folder that has data/ (the source tree), the game reads and writes\n"
-         "there. Started anywhere else it works in the player's folder\n"
+         "The installed game keeps your files in your own folder\n"
          "  " +
          (info.userFolder.empty() ? "(none: set HOME or XDG_DATA_HOME)" : info.userFolder) +
          "\n"
-         "which holds your copies of data/conf.txt (texture filtering, width, height,\n"
-         "window or full) and data/defvar.txt (default variables, fullscreen among them),\n"
-         "the log data/log.txt, the top list data/toplist.dat and the trace proof.txt;\n"
-         "the pictures, story pages and demo script are linked there from\n"
+         "wherever it is started: your copies of data/conf.txt (texture filtering,\n"
+         "width, height, window or full) and data/defvar.txt (default variables,\n"
+         "fullscreen among them), the log data/log.txt, the top list data/toplist.dat\n"
+         "and the trace proof.txt. The folder must be yours alone: one that belongs to\n"
+         "another user is refused. The pictures, story pages and demo script are\n"
+         "linked there from the installed data\n"
          "  " +
          (info.installed.empty() ? "(unknown)" : info.installed) +
          "\n"
+         "A program that is not installed (no data there: the build in the source\n"
+         "tree, a portable copy) reads and writes the data/ of the folder it is\n"
+         "started in instead.\n"
          "In the game, the grave key (`) opens the console; `help` lists its commands.\n";
 }
 

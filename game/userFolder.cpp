@@ -48,8 +48,9 @@ bool dangling(const fs::path& path) {
 // settings file that every later start would keep. The name is this start's own,
 // for two starts at once (a double click in the menu).
 bool copyDefault(const fs::path& from, const fs::path& to, std::string& error) {
-  if (!dangling(to)) return true;  // the player's, edited or not
   std::error_code code;
+  // Whatever is there is the player's, edited or not, a link that leads nowhere now included.
+  if (fs::symlink_status(to, code).type() != fs::file_type::not_found) return true;
   fs::path part = to;
   part += ".new." + std::to_string(::getpid());
   fs::copy_file(from, part, fs::copy_options::overwrite_existing, code);
@@ -61,16 +62,37 @@ bool copyDefault(const fs::path& from, const fs::path& to, std::string& error) {
   return false;
 }
 
-// A link that leads nowhere is a leftover of the game's: a file an upgrade
-// removed, or an install that moved. Nothing of the player's is lost with it.
-bool removeDeadLinks(const fs::path& data, std::string& error) {
+// A link of the game's that leads nowhere is a leftover: a file an upgrade
+// removed. A link the player made (to a drive not mounted now) stays theirs.
+bool removeDeadLinks(const fs::path& installed, const fs::path& data, std::string& error) {
   std::error_code code;
   for (fs::directory_iterator entry(data, code), end; !code && entry != end; entry.increment(code)) {
     std::error_code ignored;
-    if (entry->is_symlink(ignored) && dangling(entry->path())) fs::remove(entry->path(), code);
+    if (entry->is_symlink(ignored) && dangling(entry->path()) &&
+        fs::read_symlink(entry->path(), ignored).parent_path() == installed)
+      fs::remove(entry->path(), code);
   }
   if (!code) return true;
   error = failed("tidy the links in", data, code);
+  return false;
+}
+
+// The game writes here: nobody but the player may be able to put a file or a
+// link in its way. A folder of the player's that others could write to is made
+// private; one that belongs to someone else is not used.
+bool ownedPrivately(const fs::path& folder, std::string& error) {
+  struct stat link, info;
+  if (::lstat(folder.c_str(), &link) != 0 || ::stat(folder.c_str(), &info) != 0) {
+    error = failed("look at the folder", folder, std::error_code(errno, std::generic_category()));
+    return false;
+  }
+  if (link.st_uid != ::getuid() || info.st_uid != ::getuid()) {
+    error = "the folder " + folder.string() +
+            " belongs to another user; the game keeps your files only in a folder of your own";
+    return false;
+  }
+  if ((info.st_mode & 077) == 0 || ::chmod(folder.c_str(), 0700) == 0) return true;
+  error = failed("make private the folder", folder, std::error_code(errno, std::generic_category()));
   return false;
 }
 
@@ -113,13 +135,16 @@ std::string installedDataFolder(const std::string& dataFromProgram) {
 
 bool prepareUserFolder(const std::string& installed, const std::string& folder, std::string& error) {
   const fs::path data = fs::path(folder) / "data";
-  return makeFolders(data, error) && removeDeadLinks(data, error) && linkInstalled(installed, data, error);
+  return makeFolders(data, error) && ownedPrivately(folder, error) && ownedPrivately(data, error) &&
+         removeDeadLinks(installed, data, error) && linkInstalled(installed, data, error);
 }
 
 bool enterWorkingFolder(const std::string& installed, const std::string& folder, std::string& error) {
   std::error_code code;
-  if (fs::is_directory("data", code)) return true;  // the source tree, or a folder set up like it
+  // An installed program has its data at home: a data/ where it is started
+  // is the player's own business (often a project of theirs), never its folder.
   if (installed.empty() || !fs::is_directory(installed, code)) {
+    if (fs::is_directory("data", code)) return true;  // the source tree, or a copy set up like it
     error = "no data/ in this folder, and no installed data at " + (installed.empty() ? "?" : installed);
     return false;
   }

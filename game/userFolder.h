@@ -1,6 +1,7 @@
 #pragma once
-// Where the game works: the folder it is started in when that holds data/ (the
-// source tree), otherwise the player's own folder, filled from the installed data.
+// Where the game works: an installed program always in the player's own folder,
+// filled from the installed data; a program that is not installed (the build in
+// the source tree, a portable copy) in the folder it is started in, with its data/.
 
 #include <string>
 
@@ -14,10 +15,12 @@ std::string installedDataFolder(const std::string& dataFromProgram);
 
 // Makes folder/data and brings it in step with the installed data: the files a
 // player may edit (the settings, the default variables) are copied when missing,
-// every other installed file is linked; links that lead nowhere any more go.
-// A file or working link of the player's under an installed name is left alone.
+// every other installed file is linked; links into the installed data that lead
+// nowhere any more go. A file or link of the player's is left alone. The folder
+// and its data/ must be the player's: others' write permission is taken away,
+// and a folder that belongs to another user is refused.
 bool prepareUserFolder(const std::string& installed, const std::string& folder, std::string& error);
 
-// Makes the working folder the game's: where it was started when that holds
-// data/, otherwise the prepared player's folder.
+// Makes the working folder the game's: the prepared player's folder when the
+// installed data is there, otherwise where it was started, if that holds data/.
 bool enterWorkingFolder(const std::string& installed, const std::string& folder, std::string& error);

@@ -23,6 +23,10 @@ public:
   // fopen for files only: a folder, which opens for reading here, gives null
   // with errno EISDIR, as it does when opened for writing.
   static FILE* openFile(const char* name, const char* mode);
+  // fopen for writing, "w" or "a", that never follows a link at name: a link
+  // planted there (in a folder shared with others) fails with ELOOP instead
+  // of sending the writes to the file it names.
+  static FILE* createFile(const char* name, const char* mode);
   // Digits with at most one '.'; no sign, no exponent, not empty.
   static bool is_numeric(const char* text);
   // Copies all of in, from its start, to out's current position.

@@ -1,6 +1,7 @@
 // The program's log: screen records, standard output and "data/log.txt".
 #include <kro/kro.h>
 #include <kro/loglog.h>
+#include <tessel/tessel.h>
 
 #include <GL/gl.h>
 
@@ -13,8 +14,9 @@ static const unsigned SCROLLING = Loglog::logsnum - 1;
 Loglog::Loglog() : filename("data/log.txt"), showY(0), fileWorks(true) {
   std::memset(logs, 0, sizeof logs);
   // Empties the file of the previous run. Without it (no data folder, no
-  // permission) the log goes on, on screen and standard output only.
-  if (FILE* file = std::fopen(filename, "w")) {
+  // permission, a link in its place) the log goes on, on screen and standard
+  // output only.
+  if (FILE* file = Tessel::createFile(filename, "w")) {
     std::fclose(file);
   } else {
     fileWorks = false;
@@ -37,7 +39,7 @@ void Loglog::echo(const char* text, unsigned char userid) {
 
   // Appended and closed at once, so the file is complete up to the last message.
   if (!fileWorks) return;
-  if (FILE* file = std::fopen(filename, "a")) {
+  if (FILE* file = Tessel::createFile(filename, "a")) {
     std::fwrite(text, 1, length, file);
     std::fputc('\n', file);
     std::fclose(file);

@@ -8,9 +8,9 @@ Proof* Proof::I() {
   return instance;
 }
 
-// Without "proof.txt" (read-only folder, a folder of that name) the program
-// still runs, untraced.
-Proof::Proof() : hand(fopen("proof.txt", "w")) {}
+// Without "proof.txt" (read-only folder, a folder or a link of that name) the
+// program still runs, untraced.
+Proof::Proof() : hand(Tessel::createFile("proof.txt", "w")) {}
 
 Proof::~Proof() {
   while (stack.getSize() > 0) delete[] stack.pop();

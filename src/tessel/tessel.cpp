@@ -1,7 +1,9 @@
 // Helpers over standard-I/O files and chunk ids.
 #include <tessel/tessel.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cassert>
 #include <cctype>
@@ -35,6 +37,15 @@ FILE* Tessel::openFile(const char* name, const char* mode) {
     return nullptr;
   }
   return hand.release();
+}
+
+FILE* Tessel::createFile(const char* name, const char* mode) {
+  const int flags = O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | (mode[0] == 'a' ? O_APPEND : O_TRUNC);
+  const int handle = open(name, flags, 0666);
+  if (handle < 0) return nullptr;
+  FILE* hand = fdopen(handle, mode);
+  if (!hand) close(handle);
+  return hand;
 }
 
 bool Tessel::is_numeric(const char* text) {

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -101,13 +103,29 @@ TEST_F(UserFolder, LaterStartsKeepWhatThePlayerMadeAndMendTheLinks) {
   fs::remove(data / "bg.png");
   writeFile(data / "bg.png", "the player's own background");
   fs::remove(data / "defvar.txt");
+  fs::create_symlink(dir / "unmounted/defvar.txt", data / "defvar.txt");  // on a drive not mounted now
   fs::remove(data / "gift.png");
   writeFile(installed / "conf.txt", "a newer default\n");
   startWell();
   EXPECT_EQ(readFile(data / "conf.txt") + readFile(data / "toplist.dat") + readFile(data / "bg.png"),
             "nice 800 600 window\nlistthe player's own background");
-  EXPECT_EQ(readFile(data / "defvar.txt"), "fullscreen 0\n");  // a missing copy comes back
+  EXPECT_EQ(fs::read_symlink(data / "defvar.txt"), dir / "unmounted/defvar.txt");
   EXPECT_TRUE(linked("gift.png"));
+}
+
+TEST_F(UserFolder, OnlyAFolderOfThePlayersOwnIsUsedAndItIsMadePrivate) {
+  startWell();
+  fs::permissions(folder, fs::perms::all);
+  fs::permissions(data, fs::perms::all);
+  startWell();
+  EXPECT_EQ(fs::status(folder).permissions(), fs::perms::owner_all);
+  EXPECT_EQ(fs::status(data).permissions(), fs::perms::owner_all);
+  if (chown(data.c_str(), 65534, 65534) != 0) GTEST_SKIP() << "giving a folder away needs root";
+  std::string error;
+  EXPECT_FALSE(start(error));
+  EXPECT_EQ(error, "the folder " + data.string() +
+                       " belongs to another user; the game keeps your files only in a folder of your own");
+  EXPECT_EQ(fs::current_path(), dir / "elsewhere");
 }
 
 TEST_F(UserFolder, AFolderThatCannotBeMadeIsOneMessageAndNoMove) {
@@ -117,8 +135,9 @@ TEST_F(UserFolder, AFolderThatCannotBeMadeIsOneMessageAndNoMove) {
   EXPECT_EQ(error, "cannot make the folder " + (dir / "home/.local").string() + ": Not a directory");
   EXPECT_FALSE(enterWorkingFolder((dir / "none").string(), folder.string(), error));  // nothing installed
   EXPECT_EQ(fs::current_path(), dir / "elsewhere");
-  fs::current_path(dir);  // the test's folder has data/, as the source tree has: used as it is
-  EXPECT_TRUE(start(error));
+  fs::current_path(dir);  // a folder with data/: only a program that is not installed works there
+  EXPECT_FALSE(start(error));
+  EXPECT_TRUE(enterWorkingFolder((dir / "none").string(), folder.string(), error));
   EXPECT_EQ(fs::current_path(), dir);
   EXPECT_FALSE(fs::exists(folder));
 }
