@@ -108,7 +108,7 @@ int funfor(int argc, const char** argv) {
   int from = 0, to = -1, step = 1;
   std::string cmd;
   if (argc < 3) throw "pleas give unless 3 args";
-  if (std::strlen(argv[1]) != 1) throw "item strlen must be 1";
+  if (std::strlen(argv[1]) > 1) throw "item strlen must be 1";  // an empty one substitutes nothing
   const char item = argv[1][0];
   for (int i = 2; i < argc; ++i) {
     const std::string word = argv[i];

@@ -126,7 +126,7 @@ void Shader::testOpengl() {
 }
 
 char* Shader::file2string(const char* name) {
-  Tessel::File hand(std::fopen(name, "r"));
+  Tessel::File hand(Tessel::openFile(name, "r"));
   if (!hand) {
     std::fprintf(stderr, "Can't open file '%s' for reading\n", name);
     return nullptr;

@@ -200,7 +200,7 @@ TEST_F(Commands, ForIfAndBcRunTheirCommand) {
       {"for i from 3 to 0 step 0 do print a", {}},
       {"for i to", {}, "pleas enter some cmd"},
       {"for ab to 3 do print a", {}, "item strlen must be 1"},
-      {"for $blank to 3 do print a", {}, "item strlen must be 1"},  // a variable that gave nothing
+      {"for $blank to 2 do print a", {"a ", "a "}},  // a variable that gave nothing: nothing to put in
       {"for i", {}, "pleas give unless 3 args"},
       {"for i to 3 step 0 do print a", {}, "for step must be above 0 to reach the bound"},
       {"for i from 2147483646 to 2147483647 step 2147483647 do print \\$i", {"2147483646 "}},
