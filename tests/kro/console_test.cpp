@@ -83,12 +83,15 @@ TEST_F(LogFile, LongMessagesAreCutOnScreenOnlyAndAMissingFileIsSaidOnce) {
   Loglog again;  // a new run empties the file
   EXPECT_EQ(readFile("data/log.txt"), "");
 
-  std::filesystem::remove_all("data");
+  std::filesystem::remove("data/log.txt");  // a link planted in its place is never followed
+  writeFile("victim", "kept");
+  std::filesystem::create_symlink("../victim", "data/log.txt");
   testing::internal::CaptureStderr();
   Loglog lost;
   lost.echo("still here", 2);
   lost.echo("and here", 2);
   const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(readFile("victim"), "kept");
   EXPECT_FALSE(lost.fileOn());
   EXPECT_STREQ(lost.lineText(0), "and here");
   EXPECT_NE(err.find("cannot create data/log.txt"), std::string::npos);

@@ -56,4 +56,9 @@ TEST_F(ProofTrace, AFileThatCannotBeCreatedDisablesTheTrace) {
   std::filesystem::create_directory("proof.txt");
   ASSERT_TRUE(inChild([] { ProofOb a("A"); }));
   EXPECT_TRUE(std::filesystem::is_directory("proof.txt"));
+  std::filesystem::remove("proof.txt");
+  writeFile("victim", "kept");
+  std::filesystem::create_symlink("victim", "proof.txt");  // planted by someone else: never followed
+  ASSERT_TRUE(inChild([] { ProofOb a("A"); }));
+  EXPECT_EQ(readFile("victim"), "kept");
 }
