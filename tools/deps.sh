@@ -1,19 +1,20 @@
 #!/usr/bin/env bash
 # Makes sure the Debian packages the project needs are installed.
 # As root it installs what is missing; otherwise it prints the one apt-get line to run.
-# usage: tools/deps.sh play|test
+# usage: tools/deps.sh play|package|test
 set -euo pipefail
 
 play_packages=(cmake make g++ pkg-config libsdl2-dev libsdl2-mixer-dev libglu1-mesa-dev libgl1-mesa-dri libfreetype-dev
   libfontconfig-dev fonts-liberation2 libdevil-dev libglew-dev)
-test_packages=("${play_packages[@]}" clang libclang-rt-14-dev clang-format libgtest-dev libgmock-dev libbenchmark-dev libgmp-dev bc python3 imagemagick
-  xvfb xauth xdotool x11-utils xclip valgrind graphviz
-  dpkg-dev lintian desktop-file-utils appstream)
+package_packages=("${play_packages[@]}" dpkg-dev file lintian desktop-file-utils appstream)
+test_packages=("${package_packages[@]}" clang libclang-rt-14-dev clang-format libgtest-dev libgmock-dev libbenchmark-dev libgmp-dev bc python3 imagemagick
+  xvfb xauth xdotool x11-utils xclip valgrind graphviz)
 
 case "${1:-}" in
   play) wanted=("${play_packages[@]}") ;;
+  package) wanted=("${package_packages[@]}") ;;
   test) wanted=("${test_packages[@]}") ;;
-  *) echo "usage: $0 play|test" >&2; exit 2 ;;
+  *) echo "usage: $0 play|package|test" >&2; exit 2 ;;
 esac
 
 missing=()
