@@ -6,21 +6,32 @@
 // of the file tell where the program was.
 
 #include <tessel/stack.h>
-#include <tessel/tessel.h>
 
-#include <cstdio>
+#include <cstddef>
+#include <cstring>
+#include <string>
 
 class Proof {
 public:
   // Created on the first call, which creates "proof.txt"; never destroyed, so
   // that scopes closing late in the process still have it.
-  static Proof* I();
+  static Proof* I() { return instance ? instance : create(); }
 
-  void start(const char* name);
+  // The name is kept, not copied: it must outlive its scope (a literal).
+  void start(const char* name) {
+    stack.push(name);
+    if (file >= 0) line.append("=> ").append(name).push_back(' ');
+  }
   // Pops the innermost scope whatever the name.
-  void stop(const char* name);
-  void save();
-  // Not needed in normal runs: the standard library flushes the file at exit.
+  void stop(const char*) {
+    const char* name = stack.pop();
+    if (file >= 0) line.resize(line.size() - std::strlen(name) - 4);
+  }
+  void save() {
+    if (file >= 0) writeLine();
+  }
+  // Writes out what is pending; done at exit and, as far as the system lets a
+  // dying process write, when the program crashes.
   void flush();
 
   ~Proof();
@@ -29,17 +40,32 @@ public:
 
 private:
   Proof();
+  static Proof* create();
+  void writeLine();
 
-  Stack<char*> stack;  // owned copies of the names
-  Tessel::File hand;   // null: the trace is disabled
+  static Proof* instance;
+  Stack<const char*> stack;
+  int file = -1;     // -1: the trace is disabled
+  std::string line;  // the open scopes, as the next line names them
+  // Lines not yet written: the trace costs a write per buffer, not per line.
+  char pending[1 << 16];
+  size_t used = 0;
 };
 
 // Opens the scope fun for its own lifetime, exceptions included. The name is
 // not copied: pass a literal.
 class ProofOb {
 public:
-  explicit ProofOb(const char* fun);
-  ~ProofOb();
+  explicit ProofOb(const char* fun) : fun(fun) {
+    Proof* proof = Proof::I();
+    proof->start(fun);
+    proof->save();
+  }
+  ~ProofOb() {
+    Proof* proof = Proof::I();
+    proof->stop(fun);
+    proof->save();
+  }
   ProofOb(const ProofOb&) = delete;
   ProofOb& operator=(const ProofOb&) = delete;
 

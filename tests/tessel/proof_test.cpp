@@ -21,20 +21,22 @@ template <typename F> bool inChild(F body) {
 
 class ProofTrace : public TempDirTest {};
 
-// Ends with exit(), without a flush of its own: the file must be complete all the same.
+// Ends with exit() without a flush of its own, or with a crash: the file must be complete all the same.
 TEST_F(ProofTrace, EntriesAndExitsWriteTheOpenScopesExceptionsIncluded) {
-  ASSERT_TRUE(inChild([] {
-    {
-      ProofOb outer("A");
-      try {
-        ProofOb inner("B");
-        throw "boom";
-      } catch (const char*) {
+  for (void (*end)() : {+[] { std::exit(0); }, +[] { std::abort(); }}) {
+    inChild([end] {
+      {
+        ProofOb outer("A");
+        try {
+          ProofOb inner("B");
+          throw "boom";
+        } catch (const char*) {
+        }
       }
-    }
-    std::exit(0);
-  }));
-  EXPECT_EQ(readFile("proof.txt"), "=> A \n=> A => B \n=> A \n\n");
+      end();
+    });
+    EXPECT_EQ(readFile("proof.txt"), "=> A \n=> A => B \n=> A \n\n");
+  }
 }
 
 TEST_F(ProofTrace, StopPopsTheInnermostWhateverTheName) {
