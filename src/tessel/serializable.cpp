@@ -293,7 +293,7 @@ void Serializable::loadChunks(unsigned sizeToLoad) {
 
 void Serializable::loadTags() {
   bool endTag = false;
-  while (!feof(hand) && !endTag) {
+  while (!feof_unlocked(hand) && !endTag) {
     unsigned id = 0;
     try {
       id = readXmlTag(&endTag);
@@ -323,16 +323,17 @@ unsigned Serializable::readXmlTag(bool* endTag) {
   if (c != '<') throw "thats not XML tag";
   c = readFirstNonWhiteChar(hand);
   const bool closing = c == '/';
-  // The id starts at the first character after the whitespace.
-  if (!closing) ungetc(static_cast<unsigned char>(c), hand);
-  // Byte by byte: cheaper than fread for four bytes, and this runs per tag.
+  // The id starts at the first character after the whitespace, which is read already.
   unsigned char id[4];
-  for (unsigned char& b : id) {
-    const int got = fgetc(hand);
+  unsigned have = 0;
+  if (!closing) id[have++] = static_cast<unsigned char>(c);
+  // Byte by byte, unlocked: cheaper than fread for four bytes, and this runs per tag.
+  for (; have < 4; ++have) {
+    const int got = getc_unlocked(hand);
     if (got == EOF) throw "wrong end of XML tag";
-    b = static_cast<unsigned char>(got);
+    id[have] = static_cast<unsigned char>(got);
   }
-  if (fgetc(hand) != '>') throw "wrong end of XML tag";
+  if (getc_unlocked(hand) != '>') throw "wrong end of XML tag";
   if (endTag) *endTag = closing;
   return fromLittleEndian(id);
 }

@@ -91,12 +91,13 @@ unsigned Tessel::chunk2unsigned(const char* c) {
 
 char Tessel::readFirstNonWhiteChar(FILE* hand) {
   assert(hand);
-  if (feof(hand)) throw "end of file";
+  // Unlocked: the chunk reader calls this for every tag, and nothing else reads the file meanwhile.
+  if (feof_unlocked(hand)) throw "end of file";
   // A first read at the end gives EOF as (char)0xFF, which the caller rejects.
-  int c = fgetc(hand);
+  int c = getc_unlocked(hand);
   while (isWhite(c)) {
-    c = fgetc(hand);
-    if (feof(hand)) throw "reach end of file";
+    c = getc_unlocked(hand);
+    if (feof_unlocked(hand)) throw "reach end of file";
   }
   return char(c);
 }
