@@ -150,8 +150,7 @@ TEST_F(Sound, TheMusicDipsUnderAnEffectAndIsOneLoopAtATime) {
     return std::filesystem::file_size("out.raw") / 2;
   };
   const size_t changed = await(1.5);
-  // None, then two loops, before the first fade-in has begun (screens that change within a
-  // frame): each loop left goes all the same, and only the last, silent one is heard.
+  // None, then two loops, within a frame (before a fade-in has begun): only the last, silent one is heard.
   for (const char* loop : {"", "tone", "quiet"}) kroMusic(loop);
   std::this_thread::sleep_for(std::chrono::milliseconds(700));
   const size_t faded = await(0.5) - 11025;
