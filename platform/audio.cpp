@@ -172,7 +172,12 @@ void playMusic(AudioSample* sample, float gain) {
   if (!isOpen) return;
   musicGain.store(std::clamp(gain, 0.0f, 1.0f), std::memory_order_relaxed);
   if (sample == currentMusic) return;
-  if (currentMusic) Mix_FadeOutChannel(musicVoice, fadeMs);
+  // Every music voice on its way out. SDL_mixer refuses to fade a voice whose
+  // fade-in has not yet lifted its volume from 0 (the music changed again within
+  // a buffer or two), which would then loop on for good beside the next one: it
+  // is still silent, so it stops at once.
+  for (int voice = 0; voice < musicVoices; ++voice)
+    if (Mix_FadingChannel(voice) != MIX_FADING_OUT && Mix_FadeOutChannel(voice, fadeMs) == 0) Mix_HaltChannel(voice);
   currentMusic = sample;
   if (!sample) return;
   musicVoice = (musicVoice + 1) % musicVoices;

@@ -54,7 +54,10 @@ TEST_F(Shipped, SpritesAreCutOutOnTransparentGroundAndBackdropsLeaveRoomForTheir
     SCOPED_TRACE(name);
     decode(name + std::string(".png"));
     if (rgba.empty()) continue;
-    EXPECT_EQ(rgba[3] + rgba[4 * width - 1] + rgba[rgba.size() - 4 * width + 3] + rgba.back(), 0);  // corners
+    unsigned edges = 0;  // textures repeat, so a filtered edge takes in the opposite: the outermost pixels are empty
+    for (unsigned i = 0; i < width * height; ++i)
+      if (i < width || i / width == height - 1 || i % width == 0 || i % width == width - 1) edges += rgba[4 * i + 3];
+    EXPECT_EQ(edges, 0u);
     const double solid = mean(0, 1, opaque);  // something is drawn, and not just a frame
     EXPECT_TRUE(solid > 0.1 && solid < 0.9) << solid;
   }

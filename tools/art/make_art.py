@@ -290,6 +290,13 @@ class Canvas:
             if g > 0:
                 self._paint(index, colour[:3], g * colour[3], True)
 
+    def clear_frame(self):
+        """Empties the outermost pixels. The game's textures repeat, so filtering
+        at one edge of a sprite blends in the pixels of the opposite edge."""
+        w, h = self.width, self.height
+        for i in [*range(w), *range(w * (h - 1), w * h), *range(0, w * h, w), *range(w - 1, w * h, w)]:
+            self.r[i] = self.g[i] = self.b[i] = self.a[i] = 0.0
+
     def shrink(self, width, height):
         """A smaller canvas in which every pixel is the mean of the area it covers here.
         The colours are premultiplied, so transparent pixels add nothing to an edge."""
@@ -695,6 +702,8 @@ def main(argv=None):
             print(f"make_art: {e}", file=sys.stderr)
             status = 1
             continue
+        if picture.backdrop is None and not picture.icon_sizes:
+            picture.canvas.clear_frame()  # a sprite: shapes that run off the canvas end a pixel short of it
         data = encode(picture, palette)
         if picture.icon_sizes:
             for size in picture.icon_sizes:

@@ -195,13 +195,16 @@ class CommandLine(unittest.TestCase):
             status = make_art.main(list(args))
         return status, err.getvalue()
 
-    def test_same_sources_give_the_same_bytes(self):
+    def test_same_sources_give_the_same_bytes_and_sprites_an_empty_frame(self):
         with tempfile.TemporaryDirectory() as one, tempfile.TemporaryDirectory() as two:
             self.assertEqual(self.run_main("gift", "zombieHead", "--out", one)[0], 0)
             self.assertEqual(self.run_main("gift", "zombieHead", "--out", two)[0], 0)
             for name in ("gift.png", "zombieHead.png"):
                 with open(os.path.join(one, name), "rb") as a, open(os.path.join(two, name), "rb") as b:
-                    self.assertEqual(a.read(), b.read(), name)
+                    data = a.read()
+                    self.assertEqual(data, b.read(), name)
+                rows = read_png(data)[3]  # the head's hair runs off the top of its canvas
+                self.assertFalse(any(rows[0][3::4]) or any(rows[-1][3::4]) or any(r[3] or r[-1] for r in rows), name)
 
     def test_an_icon_goes_into_the_hicolor_tree_at_each_size(self):
         with tempfile.TemporaryDirectory() as src, tempfile.TemporaryDirectory() as out:
