@@ -18,6 +18,9 @@ void kroPrint(const char* text, float x, float y, float size, char mode);
 void kroPrint(const char* text, float x, float y, float size);
 // The size to print text at: size, or less where the text would be wider than room.
 float kroFitSize(const char* text, float size, float room);
+// Where a text's ink may lie at size 1, from its pen position (y up): every
+// glyph's inked box, with colour bytes taken as advances. All 0 for no ink.
+void kroTextInk(const char* text, float& left, float& bottom, float& right, float& top);
 // Room across the 2D field for a fixed text, a hair inside both edges.
 constexpr float kroFieldRoom = 1.96f;
 // The current colour, and a front material of the same colour (ambient share amb).

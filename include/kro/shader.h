@@ -29,6 +29,9 @@ public:
 
   // Logs "Opengl X.Y ok" for each of 1.2 to 3.0 the context offers.
   static void testOpengl();
+  // The entry points beyond OpenGL 1.1 come from the loader, once, in a current
+  // context; without one it is tried again on the next call.
+  static bool loadEntryPoints();
 
 protected:
   // OpenGL names (GLuint); 0 for none.
@@ -40,10 +43,7 @@ protected:
 private:
   bool linked;  // sp links: begin, end and the uniforms have a program to use
 
-  // The entry points beyond OpenGL 1.1 come from the loader, once, in a current
-  // context; without one it is tried again on the next call.
   static bool entryPointsLoaded;
-  static bool loadEntryPoints();
   static bool shadersAvailable();
 
   // The file's text without its last byte, or null when it can not be read. The

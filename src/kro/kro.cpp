@@ -6,6 +6,7 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -35,6 +36,24 @@ float textWidth(const char* text) {
 bool kroInit(std::string& error) {
   font.id = glGenLists(256);
   return platform::buildOutlineFont(font.id, font.gmf, error);
+}
+
+void kroTextInk(const char* text, float& left, float& bottom, float& right, float& top) {
+  left = bottom = right = top = 0;
+  float pen = 0;
+  bool inked = false;
+  for (const char* c = text; *c; ++c) {
+    const platform::GlyphMetrics& g = font.gmf[static_cast<unsigned char>(*c)];
+    if (g.blackBoxX > 0 && g.blackBoxY > 0) {
+      // A colour escape does not move the pen: the glyphs after it stand at or left of here.
+      left = inked ? std::min(left, std::min(0.0f, g.originX)) : std::min(0.0f, g.originX);
+      right = inked ? std::max(right, pen + g.originX + g.blackBoxX) : pen + g.originX + g.blackBoxX;
+      bottom = inked ? std::min(bottom, g.originY - g.blackBoxY) : g.originY - g.blackBoxY;
+      top = inked ? std::max(top, g.originY) : g.originY;
+      inked = true;
+    }
+    pen += g.cellIncX;
+  }
 }
 
 // Only a text wider than its room shrinks, so the others keep their sizes.

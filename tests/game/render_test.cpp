@@ -145,6 +145,22 @@ TEST_F(Render, TheOpenConsolesBackdropSpansTheWindow) {
             std::make_pair(std::vector<int>{26, 26, 76}, std::vector<int>{0, 0, 0}));
 }
 
+// The log drawn from its texture covers exactly its glyphs' pixels, over whatever is there, and follows a new line.
+TEST_F(Render, TheLogsTextureHoldsExactlyItsGlyphs) {
+  for (int line = 0; line < 25; ++line)
+    Cfr::I()->echo(("line " + std::to_string(line) + " Ag|@#(){}").c_str(), line % 7);
+  glClearColor(0.2f, 0.4f, 0.6f, 1);
+  for (const char* last : {"", "gjpq|"}) {
+    Cfr::I()->echo(last, 3);  // the newest line stands lowest: descenders reach the texture's edge
+    glClear(GL_COLOR_BUFFER_BIT);
+    Cfr::I()->drawLines();
+    const std::vector<unsigned char> glyphs = frame();
+    glClear(GL_COLOR_BUFFER_BIT);
+    Cfr::I()->Loglog::draw2d();
+    EXPECT_TRUE(frame() == glyphs) << last;
+  }
+}
+
 // Both parts on the modelview matrix, where the texts' moves belong.
 TEST_F(Render, AFrameDrawsThe3dPartWithDepthAndThe2dPartOverIt) {
   struct Probe : Mod {
