@@ -18,14 +18,21 @@ public:
   static Proof* I() { return instance ? instance : create(); }
 
   // The name is kept, not copied: it must outlive its scope (a literal).
+  // Without a trace only the depth is kept: nothing will ever name the scopes.
   void start(const char* name) {
-    stack.push(name);
-    if (file >= 0) line.append("=> ").append(name).push_back(' ');
+    if (file < 0)
+      ++untraced;
+    else
+      open(name);
   }
   // Pops the innermost scope whatever the name.
   void stop(const char*) {
-    const char* name = stack.pop();
-    if (file >= 0) line.resize(line.size() - std::strlen(name) - 4);
+    if (file >= 0)
+      close();
+    else if (untraced == 0)
+      throw "pop from empty stack";
+    else
+      --untraced;
   }
   void save() {
     if (file >= 0) writeLine();
@@ -41,12 +48,15 @@ public:
 private:
   Proof();
   static Proof* create();
+  void open(const char* name);
+  void close();
   void writeLine();
 
   static Proof* instance;
   Stack<const char*> stack;
-  int file = -1;     // -1: the trace is disabled
-  std::string line;  // the open scopes, as the next line names them
+  unsigned untraced = 0;  // the open scopes while the trace is disabled
+  int file = -1;          // -1: the trace is disabled
+  std::string line;       // the open scopes, as the next line names them
   // Lines not yet written: the trace costs a write per buffer, not per line.
   char pending[1 << 16];
   size_t used = 0;

@@ -33,7 +33,7 @@ Proof* Proof::create() {
 
 // Without "proof.txt" (read-only folder, a folder or a link of that name) the
 // program still runs, untraced.
-Proof::Proof() : file(open("proof.txt", O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666)) {
+Proof::Proof() : file(::open("proof.txt", O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666)) {
   if (file < 0) return;
   std::atexit([] { Proof::I()->flush(); });
   struct sigaction flushing = {};
@@ -44,7 +44,7 @@ Proof::Proof() : file(open("proof.txt", O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLO
 
 Proof::~Proof() {
   flush();
-  if (file >= 0) close(file);
+  if (file >= 0) ::close(file);
 }
 
 namespace {
@@ -60,6 +60,13 @@ void writeAll(int file, const char* bytes, size_t count) {
 }
 
 }  // namespace
+
+void Proof::open(const char* name) {
+  stack.push(name);
+  line.append("=> ").append(name).push_back(' ');
+}
+
+void Proof::close() { line.resize(line.size() - std::strlen(stack.pop()) - 4); }
 
 void Proof::writeLine() {
   const size_t length = line.size() + 1;
