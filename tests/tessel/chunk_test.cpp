@@ -52,7 +52,7 @@ struct HoldsFailing : Serializable {  // fails halfway through a nested save
   void loadSave() override { assign(id("FAIL"), &child); }
 };
 
-struct Chain : Serializable {  // nested objects, a value at the bottom
+struct Chain final : Serializable {  // nested objects, a value at the bottom
   std::unique_ptr<Chain> next;
   int value = 5;
   void loadSave() override { next ? assign(id("DEEP"), next.get()) : assign(id("VALU"), &value); }
