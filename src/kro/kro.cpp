@@ -34,7 +34,9 @@ float textWidth(const char* text) {
 
 bool kroInit(std::string& error) {
   font.id = glGenLists(256);
-  return platform::buildOutlineFont(font.id, font.gmf, error);
+  if (!platform::buildOutlineFont(font.id, font.gmf, error)) return false;
+  if (!platform::outlineFontFallback().empty()) debug(platform::outlineFontFallback().c_str());
+  return true;
 }
 
 // Only a text wider than its room shrinks, so the others keep their sizes.
