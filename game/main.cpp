@@ -8,8 +8,12 @@
 #include <string>
 
 int main(int argc, char** argv) {
-  const StartInfo info{GIFTGUARD_VERSION, userFolderFor(std::getenv("XDG_DATA_HOME"), std::getenv("HOME")),
-                       installedDataFolder(GIFTGUARD_DATA_FROM_PROGRAM)};
+#ifdef _WIN32
+  const std::string userFolder = userFolderFor(std::getenv("APPDATA"));
+#else
+  const std::string userFolder = userFolderFor(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
+#endif
+  const StartInfo info{GIFTGUARD_VERSION, userFolder, installedDataFolder(GIFTGUARD_DATA_FROM_PROGRAM)};
   const Answer answer = answerCommandLine(argc, argv, info);
   std::fputs(answer.out.c_str(), stdout);
   std::fputs(answer.err.c_str(), stderr);
