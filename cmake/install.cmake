@@ -9,7 +9,9 @@ file(RELATIVE_PATH giftguard_data_from_program /${GIFTGUARD_INSTALL_BINDIR} /${G
 target_compile_definitions(giftguard PRIVATE GIFTGUARD_VERSION="${PROJECT_VERSION}"
   GIFTGUARD_DATA_FROM_PROGRAM="${giftguard_data_from_program}")
 # Debian's hardening asks for the program's relocations to be bound at start and read-only then.
-target_link_options(giftguard PRIVATE LINKER:-z,relro,-z,now)
+if(NOT WIN32)
+  target_link_options(giftguard PRIVATE LINKER:-z,relro,-z,now)
+endif()
 
 set(giftguard_packaging ${PROJECT_SOURCE_DIR}/packaging)
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS

@@ -7,10 +7,30 @@
 #include <cstdlib>
 #include <string>
 
+#ifdef _WIN32
+#include <windows.h>
+
+// A GUI program has no console of its own: its answers go to the console it was
+// started from, unless they are redirected already.
+void answerInParentConsole() {
+  const bool out = GetStdHandle(STD_OUTPUT_HANDLE) != nullptr, err = GetStdHandle(STD_ERROR_HANDLE) != nullptr;
+  if ((out && err) || !AttachConsole(ATTACH_PARENT_PROCESS)) return;
+  if (!out) std::freopen("CONOUT$", "w", stdout);
+  if (!err) std::freopen("CONOUT$", "w", stderr);
+}
+#endif
+
 int main(int argc, char** argv) {
-  const StartInfo info{GIFTGUARD_VERSION, userFolderFor(std::getenv("XDG_DATA_HOME"), std::getenv("HOME")),
-                       installedDataFolder(GIFTGUARD_DATA_FROM_PROGRAM)};
+#ifdef _WIN32
+  const std::string userFolder = userFolderFor(std::getenv("APPDATA"));
+#else
+  const std::string userFolder = userFolderFor(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
+#endif
+  const StartInfo info{GIFTGUARD_VERSION, userFolder, installedDataFolder(GIFTGUARD_DATA_FROM_PROGRAM)};
   const Answer answer = answerCommandLine(argc, argv, info);
+#ifdef _WIN32
+  if (answer.status >= 0) answerInParentConsole();
+#endif
   std::fputs(answer.out.c_str(), stdout);
   std::fputs(answer.err.c_str(), stderr);
   if (answer.status >= 0) return answer.status;

@@ -38,15 +38,25 @@ std::string withReason(const char* message) {
   return errno ? std::string(message) + " (" + std::strerror(errno) + ")" : std::string(message);
 }
 
+// More damaged lists than this in one folder are not a player's doing.
+constexpr unsigned asideNames = 1000;
+
+#ifdef _WIN32
+// Windows has no links to look through here, and its rename never replaces
+// (EEXIST when something is there).
+bool taken(const std::string& name) {
+  struct stat info;
+  return stat(name.c_str(), &info) == 0 || errno != ENOENT;
+}
+
+int moveWithoutReplacing(const char* from, const char* to) { return std::rename(from, to); }
+#else
 // Whether anything is at name, a dangling link included; what cannot be
 // looked at counts as there, so that nothing unseen is overwritten.
 bool taken(const std::string& name) {
   struct stat info;
   return lstat(name.c_str(), &info) == 0 || errno != ENOENT;
 }
-
-// More damaged lists than this in one folder are not a player's doing.
-constexpr unsigned asideNames = 1000;
 
 // Moves from to to unless something is there already: of two starts that
 // both found the list damaged, each keeps it under a name of its own, or
@@ -57,6 +67,7 @@ int moveWithoutReplacing(const char* from, const char* to) {
   if (errno != EINVAL && errno != ENOSYS) return -1;
   return link(from, to) == 0 ? unlink(from) : -1;
 }
+#endif
 
 }  // namespace
 

@@ -8,10 +8,27 @@
 
 #include <sys/stat.h>
 #include <unistd.h>
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace fs = std::filesystem;
 
 namespace {
+
+#ifdef _WIN32
+// Folders under %APPDATA% are the player's by the profile's own permissions.
+int makeFolder(const fs::path& folder) { return ::_wmkdir(folder.c_str()); }
+// Links need a privilege players seldom have: the installed files are copied.
+void placeInstalled(const fs::path& from, const fs::path& to, std::error_code& code) {
+  fs::copy(from, to, fs::copy_options::recursive, code);
+}
+#else
+int makeFolder(const fs::path& folder) { return ::mkdir(folder.c_str(), 0700); }
+void placeInstalled(const fs::path& from, const fs::path& to, std::error_code& code) {
+  fs::create_symlink(from, to, code);
+}
+#endif
 
 // The player edits these, so they are copies; the game only reads the others.
 bool editable(const fs::path& name) { return name == "conf.txt" || name == "defvar.txt"; }
@@ -26,7 +43,7 @@ bool makeFolders(const fs::path& folder, std::string& error) {
   fs::path made;
   for (const fs::path& part : folder) {
     made /= part;
-    if (::mkdir(made.c_str(), 0700) != 0 && errno != EEXIST) {
+    if (makeFolder(made) != 0 && errno != EEXIST) {
       error = failed("make the folder", made, std::error_code(errno, std::generic_category()));
       return false;
     }
@@ -80,6 +97,20 @@ bool removeDeadLinks(const fs::path& installed, const fs::path& data, std::strin
 // The game writes here: nobody but the player may be able to put a file or a
 // link in its way. A folder of the player's that others could write to is made
 // private; one that belongs to someone else is not used.
+#ifdef _WIN32
+// Windows gives no owner a program can simply compare: the folder only must be
+// no link (a junction) that leads elsewhere.
+bool ownedPrivately(const fs::path& folder, std::string& error) {
+  const DWORD attributes = GetFileAttributesW(folder.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    error = failed("look at the folder", folder, std::error_code(int(GetLastError()), std::system_category()));
+    return false;
+  }
+  if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) return true;
+  error = "the folder " + folder.string() + " is a link; the game keeps your files only in a folder of your own";
+  return false;
+}
+#else
 bool ownedPrivately(const fs::path& folder, std::string& error) {
   struct stat link, info;
   if (::lstat(folder.c_str(), &link) != 0 || ::stat(folder.c_str(), &info) != 0) {
@@ -95,6 +126,7 @@ bool ownedPrivately(const fs::path& folder, std::string& error) {
   error = failed("make private the folder", folder, std::error_code(errno, std::generic_category()));
   return false;
 }
+#endif
 
 bool linkInstalled(const fs::path& installed, const fs::path& data, std::string& error) {
   std::error_code code;
@@ -106,7 +138,7 @@ bool linkInstalled(const fs::path& installed, const fs::path& data, std::string&
     }
     std::error_code missing;
     if (fs::symlink_status(here, missing).type() != fs::file_type::not_found) continue;
-    fs::create_symlink(entry->path(), here, code);
+    placeInstalled(entry->path(), here, code);
     if (code == std::errc::file_exists) code.clear();  // made by another start at the same time
     if (code) {
       error = failed("link", here, code);
@@ -120,6 +152,18 @@ bool linkInstalled(const fs::path& installed, const fs::path& data, std::string&
 
 }  // namespace
 
+#ifdef _WIN32
+std::string userFolderFor(const char* appData) {
+  return appData && fs::path(appData).is_absolute() ? (fs::path(appData) / "giftguard").string() : "";
+}
+
+std::string installedDataFolder(const std::string& dataFromProgram) {
+  wchar_t name[32768];
+  const DWORD length = GetModuleFileNameW(nullptr, name, sizeof name / sizeof name[0]);
+  if (length == 0 || length == sizeof name / sizeof name[0]) return "";
+  return (fs::path(name).parent_path() / dataFromProgram).lexically_normal().string();
+}
+#else
 std::string userFolderFor(const char* xdgDataHome, const char* home) {
   if (xdgDataHome && xdgDataHome[0] == '/') return (fs::path(xdgDataHome) / "giftguard").string();
   if (home && home[0] == '/') return (fs::path(home) / ".local/share/giftguard").string();
@@ -132,6 +176,7 @@ std::string installedDataFolder(const std::string& dataFromProgram) {
   if (code) return "";
   return (program.parent_path() / dataFromProgram).lexically_normal().string();
 }
+#endif
 
 bool prepareUserFolder(const std::string& installed, const std::string& folder, std::string& error) {
   const fs::path data = fs::path(folder) / "data";

@@ -7,7 +7,12 @@
 
 // The player's folder: $XDG_DATA_HOME/giftguard, or $HOME/.local/share/giftguard
 // when XDG_DATA_HOME is unset, empty or not absolute. "" when neither gives one.
+#ifdef _WIN32
+// On Windows: %APPDATA%\giftguard; "" when APPDATA is unset or not absolute.
+std::string userFolderFor(const char* appData);
+#else
 std::string userFolderFor(const char* xdgDataHome, const char* home);
+#endif
 
 // The installed read-only data: dataFromProgram taken from the running
 // program's own folder, so that a staged or moved install finds its data too.

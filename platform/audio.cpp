@@ -78,9 +78,13 @@ long long sampleFrames(const AudioSample* sample) { return sample ? sample->chun
 // started to watch for cards. There the servers alone are tried, unless
 // SDL_AUDIODRIVER names the drivers.
 bool serversOnly() {
+#ifdef _WIN32
+  return false;  // Windows has its own audio drivers, and no /dev/snd
+#else
   if (SDL_getenv("SDL_AUDIODRIVER") || access("/dev/snd", F_OK) == 0) return false;
   SDL_SetHint(SDL_HINT_AUDIODRIVER, "pulseaudio,pipewire");
   return true;
+#endif
 }
 
 }  // namespace

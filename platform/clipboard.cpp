@@ -16,7 +16,7 @@ bool videoReady() {
   if (SDL_WasInit(SDL_INIT_VIDEO)) return true;
   // Without a display SDL would fall back to a clipboard inside this process only.
   if (!hasDisplay()) return false;
-  if (!waylandDisplay()) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+  if (const char* driver = forcedVideoDriver()) SDL_SetHint(SDL_HINT_VIDEODRIVER, driver);
   return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
 }
 

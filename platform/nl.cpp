@@ -1,6 +1,64 @@
-// The socket calls of the network streams, over POSIX TCP/IPv4.
+// The socket calls of the network streams, over POSIX TCP/IPv4 (Winsock 2 on Windows).
 #include <platform/nl.h>
 
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <string>
+#include <thread>
+
+#ifdef _WIN32
+#include <winsock2.h>
+#include <ws2tcpip.h>
+
+namespace {
+
+// Started once, with the first nlInit, and stopped as the program ends.
+bool startSockets() {
+  static const struct Winsock {
+    bool started;
+    Winsock()
+        : started([] {
+            WSADATA data;
+            return WSAStartup(MAKEWORD(2, 2), &data) == 0;
+          }()) {}
+    ~Winsock() {
+      if (started) WSACleanup();
+    }
+  } winsock;
+  return winsock.started;
+}
+
+// Winsock keeps its errors apart; errno is where the callers and their messages look.
+int socketError() {
+  switch (WSAGetLastError()) {
+    case WSAEINTR: return errno = EINTR;
+    case WSAEWOULDBLOCK: return errno = EWOULDBLOCK;
+    case WSAETIMEDOUT: return errno = EAGAIN;
+    case WSAEINPROGRESS: return errno = EINPROGRESS;
+    case WSAEALREADY: return errno = EALREADY;
+    case WSAECONNREFUSED: return errno = ECONNREFUSED;
+    case WSAECONNRESET: return errno = ECONNRESET;
+    case WSAENETUNREACH: return errno = ENETUNREACH;
+    case WSAEHOSTUNREACH: return errno = EHOSTUNREACH;
+    case WSAEADDRINUSE: return errno = EADDRINUSE;
+    default: return errno = EIO;
+  }
+}
+
+// Windows takes the timeout in milliseconds; sockets are never inherited by a child here.
+void applyTimeout(SOCKET fd, unsigned ms) {
+  const DWORD value = ms;
+  setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&value), sizeof value);
+  setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&value), sizeof value);
+}
+
+int newSocket() { return int(socket(AF_INET, SOCK_STREAM, 0)); }
+int closeSocket(int fd) { return closesocket(SOCKET(fd)); }
+const int NO_SIGNAL = 0;  // Windows raises no signal for a peer that has gone
+
+}  // namespace
+#else
 #include <arpa/inet.h>
 #include <netdb.h>
 #include <netinet/in.h>
@@ -8,11 +66,27 @@
 #include <sys/time.h>
 #include <unistd.h>
 
-#include <atomic>
-#include <cerrno>
-#include <cstring>
-#include <string>
-#include <thread>
+namespace {
+
+bool startSockets() { return true; }
+int socketError() { return errno; }
+
+void applyTimeout(int fd, unsigned ms) {
+  timeval tv;
+  tv.tv_sec = time_t(ms / 1000);
+  tv.tv_usec = suseconds_t(ms % 1000) * 1000;
+  setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
+  // Also bounds connect on Linux.
+  setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
+}
+
+int newSocket() { return socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0); }
+int closeSocket(int fd) { return close(fd); }
+// No SIGPIPE: a peer that has gone is an error to report, not the end of the process.
+const int NO_SIGNAL = MSG_NOSIGNAL;
+
+}  // namespace
+#endif
 
 // ---- Types and constants ------------------------------------------------------------------------
 
@@ -66,21 +140,12 @@ bool parsePort(const std::string& text, std::uint16_t& port) {
   return true;
 }
 
-void applyTimeout(int fd) {
-  const unsigned ms = timeoutMs;
-  timeval tv;
-  tv.tv_sec = time_t(ms / 1000);
-  tv.tv_usec = suseconds_t(ms % 1000) * 1000;
-  setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
-  // Also bounds connect on Linux.
-  setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
-}
-
 }  // namespace
 
 // ---- Public operations --------------------------------------------------------------------------
 
 NLboolean nlInit() {
+  if (!startSockets()) return fail(NL_SYSTEM_ERROR, false);
   initialised = true;
   lastError = NL_NO_ERROR;
   return true;
@@ -144,9 +209,9 @@ NLsocket nlOpen(std::uint16_t port, NLenum type) {
   if (!initialised || !networkSelected) return fail(NL_NO_NETWORK, NL_INVALID);
   if (type != NL_RELIABLE) return fail(NL_INVALID_ENUM, NL_INVALID);
   if (!blockingIo) return fail(NL_UNSUPPORTED, NL_INVALID);
-  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  const int fd = newSocket();
   if (fd < 0) return fail(NL_SYSTEM_ERROR, NL_INVALID);
-  applyTimeout(fd);
+  applyTimeout(fd, timeoutMs);
   if (port != 0) {
     sockaddr_in local;
     std::memset(&local, 0, sizeof local);
@@ -154,7 +219,7 @@ NLsocket nlOpen(std::uint16_t port, NLenum type) {
     local.sin_port = htons(port);
     local.sin_addr.s_addr = htonl(INADDR_ANY);
     if (bind(fd, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
-      close(fd);
+      closeSocket(fd);
       return fail(NL_SYSTEM_ERROR, NL_INVALID);
     }
   }
@@ -169,18 +234,19 @@ NLboolean nlConnect(NLsocket socket, const NLaddress* address) {
   peer.sin_port = htons(address->port);
   peer.sin_addr.s_addr = htonl(address->host);
   if (connect(socket, reinterpret_cast<const sockaddr*>(&peer), sizeof peer) != 0)
-    return fail(errno == EINPROGRESS ? NL_TIMED_OUT : NL_SYSTEM_ERROR, false);
+    return fail(socketError() == EINPROGRESS ? NL_TIMED_OUT : NL_SYSTEM_ERROR, false);
   return true;
 }
 
 int nlRead(NLsocket socket, void* buffer, int count) {
   if (count <= 0) return 0;
   for (;;) {
-    const ssize_t got = recv(socket, buffer, std::size_t(count), 0);
+    const ssize_t got = recv(socket, static_cast<char*>(buffer), count, 0);
     if (got > 0) return int(got);
     if (got == 0) return fail(NL_MESSAGE_END, NL_INVALID);
-    if (errno == EINTR) continue;
-    return fail(errno == EAGAIN || errno == EWOULDBLOCK ? NL_TIMED_OUT : NL_SYSTEM_ERROR, NL_INVALID);
+    const int error = socketError();
+    if (error == EINTR) continue;
+    return fail(error == EAGAIN || error == EWOULDBLOCK ? NL_TIMED_OUT : NL_SYSTEM_ERROR, NL_INVALID);
   }
 }
 
@@ -189,23 +255,23 @@ int nlWrite(NLsocket socket, const void* buffer, int count) {
   const char* from = static_cast<const char*>(buffer);
   std::size_t left = std::size_t(count);
   while (left > 0) {
-    // No SIGPIPE: a peer that has gone is an error to report, not the end of the process.
-    const ssize_t sent = send(socket, from, left, MSG_NOSIGNAL);
+    const ssize_t sent = send(socket, from, int(left), NO_SIGNAL);
     if (sent > 0) {
       from += sent;
       left -= std::size_t(sent);
       continue;
     }
-    if (sent < 0 && errno == EINTR) continue;
-    if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return fail(NL_TIMED_OUT, NL_INVALID);
-    if (sent < 0 && (errno == EINPROGRESS || errno == EALREADY)) return fail(NL_CON_PENDING, NL_INVALID);
+    const int error = sent < 0 ? socketError() : 0;
+    if (error == EINTR) continue;
+    if (error == EAGAIN || error == EWOULDBLOCK) return fail(NL_TIMED_OUT, NL_INVALID);
+    if (error == EINPROGRESS || error == EALREADY) return fail(NL_CON_PENDING, NL_INVALID);
     return fail(NL_SYSTEM_ERROR, NL_INVALID);
   }
   return count;
 }
 
 NLboolean nlClose(NLsocket socket) {
-  if (socket == NL_INVALID || close(socket) != 0) return fail(NL_SYSTEM_ERROR, false);
+  if (socket == NL_INVALID || closeSocket(socket) != 0) return fail(NL_SYSTEM_ERROR, false);
   return true;
 }
 

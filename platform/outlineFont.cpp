@@ -1,9 +1,16 @@
 // The outline font: FreeType outlines tessellated by GLU into display lists.
 #include <platform/outlineFont.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fontconfig/fontconfig.h>
+#endif
 #include <GL/gl.h>
 #include <GL/glu.h>
-#include <fontconfig/fontconfig.h>
+#ifndef GLAPIENTRY
+#define GLAPIENTRY APIENTRY  // Mesa's name for the convention GLU calls back with
+#endif
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_OUTLINE_H
@@ -26,8 +33,6 @@ const unsigned short CP1252_HIGH[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 
                                         0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
                                         0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
-// A fontconfig pattern and a GLU tessellator, each destroyed with its owner.
-using Pattern = std::unique_ptr<FcPattern, void (*)(FcPattern*)>;
 using Tessellator = std::unique_ptr<GLUtesselator, void (*)(GLUtesselator*)>;
 
 // Contours of a glyph as points in em units, curves flattened.
@@ -82,6 +87,45 @@ std::vector<const GLdouble*> triangles;
 
 unsigned unicodeOf(unsigned byte) { return byte >= 0x80 && byte < 0xA0 ? CP1252_HIGH[byte - 0x80] : byte; }
 
+#ifdef _WIN32
+std::string fallback;
+// The bytes of the font GDI chose, which FreeType reads from while the face lives.
+std::vector<unsigned char> chosen;
+
+// The font Windows itself would draw for "Courier New" bold, TrueType only: its name and file bytes.
+std::string chosenByGdi() {
+  const HDC dc = CreateCompatibleDC(nullptr);
+  const HFONT font = CreateFontW(-64, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_TT_ONLY_PRECIS,
+                                 CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, FIXED_PITCH | FF_MODERN, L"Courier New");
+  const HGDIOBJ before = SelectObject(dc, font);
+  char face[LF_FACESIZE] = "";
+  GetTextFaceA(dc, sizeof face, face);
+  const DWORD size = GetFontData(dc, 0, 0, nullptr, 0);
+  chosen.assign(size == GDI_ERROR ? 0 : size, 0);
+  if (!chosen.empty() && GetFontData(dc, 0, 0, chosen.data(), size) != size) chosen.clear();
+  SelectObject(dc, before);
+  DeleteObject(font);
+  DeleteDC(dc);
+  return face;
+}
+
+// Courier New bold from the Windows font folder; where it is absent (Wine has none) the
+// closest font GDI offers, which still draws, and a note of it for the log.
+FT_Error openFace(FT_Library library, FT_Face* face, std::string& source) {
+  char folder[MAX_PATH];
+  const UINT length = GetWindowsDirectoryA(folder, sizeof folder);
+  source = std::string(folder, length < sizeof folder ? length : 0) + "\\Fonts\\courbd.ttf";
+  if (GetFileAttributesA(source.c_str()) != INVALID_FILE_ATTRIBUTES)
+    return FT_New_Face(library, source.c_str(), 0, face);
+  source = chosenByGdi();
+  if (chosen.empty()) return FT_Err_Cannot_Open_Resource;
+  fallback = "Courier New bold is not in the Windows font folder: the text is drawn in " + source;
+  return FT_New_Memory_Face(library, chosen.data(), FT_Long(chosen.size()), 0, face);
+}
+#else
+// A fontconfig pattern, destroyed with its owner.
+using Pattern = std::unique_ptr<FcPattern, void (*)(FcPattern*)>;
+
 std::string fontFile() {
   if (!FcInit()) return "";
   Pattern pattern(FcNameParse(reinterpret_cast<const FcChar8*>("Courier New:bold")), FcPatternDestroy);
@@ -93,6 +137,13 @@ std::string fontFile() {
   if (!match || FcPatternGetString(match.get(), FC_FILE, 0, &file) != FcResultMatch) return "";
   return reinterpret_cast<const char*>(file);
 }
+
+FT_Error openFace(FT_Library library, FT_Face* face, std::string& source) {
+  source = fontFile();
+  if (source.empty()) return FT_Err_Cannot_Open_Resource;
+  return FT_New_Face(library, source.c_str(), 0, face);
+}
+#endif
 
 int moveTo(const FT_Vector* to, void* user) {
   static_cast<Outline*>(user)->moveTo(to->x, to->y);
@@ -183,11 +234,6 @@ void compileGlyph(unsigned list, GLUtesselator* tess, Outline& outline, float ad
 // ---- Public operations --------------------------------------------------------------------------
 
 bool buildOutlineFont(unsigned base, GlyphMetrics metrics[256], std::string& error) {
-  const std::string file = fontFile();
-  if (file.empty()) {
-    error = "no font matches \"Courier New:bold\" (install fonts-liberation2)";
-    return false;
-  }
   FT_Library library;
   if (FT_Init_FreeType(&library)) {
     error = "cannot start FreeType";
@@ -195,7 +241,15 @@ bool buildOutlineFont(unsigned base, GlyphMetrics metrics[256], std::string& err
   }
   std::unique_ptr<FT_LibraryRec_, FT_Error (*)(FT_Library)> libraryOwner(library, FT_Done_FreeType);
   FT_Face face;
-  if (FT_New_Face(library, file.c_str(), 0, &face) || !FT_IS_SCALABLE(face)) {
+  std::string file;
+  if (const FT_Error failed = openFace(library, &face, file)) {
+    error = failed == FT_Err_Cannot_Open_Resource && file.empty()
+                ? "no font matches \"Courier New:bold\" (install fonts-liberation2)"
+                : "cannot read the font " + file;
+    return false;
+  }
+  if (!FT_IS_SCALABLE(face)) {
+    FT_Done_Face(face);
     error = "cannot read the font " + file;
     return false;
   }
@@ -210,5 +264,14 @@ bool buildOutlineFont(unsigned base, GlyphMetrics metrics[256], std::string& err
   FT_Done_Face(face);
   return true;
 }
+
+#ifdef _WIN32
+const std::string& outlineFontFallback() { return fallback; }
+#else
+const std::string& outlineFontFallback() {
+  static const std::string none;
+  return none;
+}
+#endif
 
 }  // namespace platform

@@ -124,14 +124,14 @@ bool startVideo(std::string& error) {
     error = "no display to open the window on (DISPLAY is not set)";
     return false;
   }
-  if (!waylandDisplay()) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+  if (const char* driver = forcedVideoDriver()) SDL_SetHint(SDL_HINT_VIDEODRIVER, driver);
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
     const char* x11 = std::getenv("DISPLAY");
     error = std::string("cannot open the display ") + (x11 ? x11 : "") + ": " + SDL_GetError();
     return false;
   }
   const std::string driver = SDL_GetCurrentVideoDriver();
-  if (driver != "x11" && driver != "wayland") {
+  if (!onScreen(driver)) {
     error = "no display to open the window on (video driver " + driver + ")";
     SDL_Quit();
     return false;

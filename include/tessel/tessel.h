@@ -6,6 +6,12 @@
 #include <memory>
 #include <string>
 
+#ifdef _WIN32
+// The Windows C runtime's names for the unlocked reads of one thread's file.
+#define getc_unlocked _getc_nolock
+#define feof_unlocked feof
+#endif
+
 class Tessel {
 public:
   // A file that closes itself on every way out of its scope, thrown messages included.

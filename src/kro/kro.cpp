@@ -35,7 +35,9 @@ float textWidth(const char* text) {
 
 bool kroInit(std::string& error) {
   font.id = glGenLists(256);
-  return platform::buildOutlineFont(font.id, font.gmf, error);
+  if (!platform::buildOutlineFont(font.id, font.gmf, error)) return false;
+  if (!platform::outlineFontFallback().empty()) debug(platform::outlineFontFallback().c_str());
+  return true;
 }
 
 void kroTextInk(const char* text, float& left, float& bottom, float& right, float& top) {

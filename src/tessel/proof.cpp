@@ -11,16 +11,36 @@ Proof* Proof::instance = nullptr;
 
 namespace {
 
+#ifdef _WIN32
+// The C runtime's signals: no sigaction, and no bus errors. A program that
+// spawns nothing needs no close-on-exec, and the working folder is the player's.
+const int crashes[] = {SIGSEGV, SIGFPE, SIGILL, SIGABRT};
+void (*before[sizeof crashes / sizeof crashes[0]])(int);
+const int TRACE_FLAGS = O_WRONLY | O_CREAT | O_TRUNC | O_BINARY;
+
+void restore(size_t i) { signal(crashes[i], before[i]); }
+void install(size_t i, void (*handler)(int)) { before[i] = signal(crashes[i], handler); }
+#else
 // The signals that end a program that went wrong, and what they did before.
 const int crashes[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
 struct sigaction before[sizeof crashes / sizeof crashes[0]];
+const int TRACE_FLAGS = O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC;
+
+void restore(size_t i) { sigaction(crashes[i], &before[i], nullptr); }
+void install(size_t i, void (*handler)(int)) {
+  struct sigaction flushing = {};
+  flushing.sa_handler = handler;
+  sigemptyset(&flushing.sa_mask);
+  sigaction(crashes[i], &flushing, &before[i]);
+}
+#endif
 
 // Writes the lines still pending, then lets the signal do what it did before
 // (the default, or a sanitizer's report). Only write(2) and sigaction here.
 void flushOnCrash(int signal) {
   Proof::I()->flush();
   for (size_t i = 0; i < sizeof crashes / sizeof crashes[0]; ++i)
-    if (crashes[i] == signal) sigaction(signal, &before[i], nullptr);
+    if (crashes[i] == signal) restore(i);
   raise(signal);
 }
 
@@ -33,13 +53,10 @@ Proof* Proof::create() {
 
 // Without "proof.txt" (read-only folder, a folder or a link of that name) the
 // program still runs, untraced.
-Proof::Proof() : file(::open("proof.txt", O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666)) {
+Proof::Proof() : file(::open("proof.txt", TRACE_FLAGS, 0666)) {
   if (file < 0) return;
   std::atexit([] { Proof::I()->flush(); });
-  struct sigaction flushing = {};
-  flushing.sa_handler = flushOnCrash;
-  sigemptyset(&flushing.sa_mask);
-  for (size_t i = 0; i < sizeof crashes / sizeof crashes[0]; ++i) sigaction(crashes[i], &flushing, &before[i]);
+  for (size_t i = 0; i < sizeof crashes / sizeof crashes[0]; ++i) install(i, flushOnCrash);
 }
 
 Proof::~Proof() {

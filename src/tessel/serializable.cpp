@@ -11,6 +11,9 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#ifdef _WIN32
+#include <platform/files.h>
+#endif
 
 // Binary values are read and written in memory order, which must be the
 // file's little-endian order.
@@ -61,7 +64,37 @@ private:
 };
 
 void flushOut(FILE* file, bool durable);
+
+// ---- The system's part of a replacement ---------------------------------------------------------
+
+#ifdef _WIN32
+int openNew(const std::string& name) { return open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_BINARY, 0666); }
+// A file that may be written makes a new one that may be; owners are the folder's business.
+void carryOver(int, const struct stat&) {}
+bool readLink(const std::string&, std::string&) { return false; }
+bool syncData(FILE* file) { return _commit(fileno(file)) == 0; }
+bool replaceWith(const std::string& from, const std::string& to) { return platform::replaceFile(from, to); }
+// The replacement is written through, its folder entry included.
+void syncFolderOf(const std::string&) {}
+#else
+int openNew(const std::string& name) {
+  return open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+}
+void carryOver(int handle, const struct stat& info) {
+  fchmod(handle, mode_t(info.st_mode & 07777));
+  if (fchown(handle, info.st_uid, info.st_gid) != 0) errno = 0;  // only root may give a file away
+}
+bool readLink(const std::string& path, std::string& to) {
+  char text[4096];
+  const ssize_t got = readlink(path.c_str(), text, sizeof text);
+  if (got < 0) return false;
+  to.assign(text, size_t(got));
+  return true;
+}
+bool syncData(FILE* file) { return fsync(fileno(file)) == 0; }
+bool replaceWith(const std::string& from, const std::string& to) { return rename(from.c_str(), to.c_str()) == 0; }
 void syncFolderOf(const std::string& name);
+#endif
 
 // The new content of a file, written beside it and put in its place only once
 // it is complete and on the disk: until then the old file stays byte for byte.
@@ -74,13 +107,10 @@ public:
     const Kept kept = keptFrom(target);
     for (unsigned attempt = 0; !file && attempt < 100; ++attempt) {
       temporary = target + ".tmp." + std::to_string(getpid()) + "." + std::to_string(made++);
-      const int handle = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+      const int handle = openNew(temporary);
       if (handle < 0 && errno == EEXIST) continue;
       if (handle < 0) throw CANNOT_OPEN;
-      if (kept.there) {
-        fchmod(handle, kept.mode);
-        if (fchown(handle, kept.owner, kept.group) != 0) errno = 0;  // only root may give a file away
-      }
+      if (kept.there) carryOver(handle, kept.info);
       file.reset(fdopen(handle, "wb"));
       if (!file) {
         close(handle);
@@ -105,7 +135,7 @@ public:
   void commit() {
     flushOut(file.get(), true);
     if (fclose(file.release()) != 0) throw CANNOT_WRITE;
-    if (rename(temporary.c_str(), target.c_str()) != 0) throw CANNOT_REPLACE;
+    if (!replaceWith(temporary, target)) throw CANNOT_REPLACE;
     pending = false;
     syncFolderOf(target);
   }
@@ -114,9 +144,7 @@ private:
   // What the new file keeps of the old one.
   struct Kept {
     bool there = false;
-    mode_t mode = 0;
-    uid_t owner = 0;
-    gid_t group = 0;
+    struct stat info = {};
   };
 
   // A file made read-only is refused, as opening it for writing would have
@@ -129,7 +157,7 @@ private:
       errno = EACCES;
       throw CANNOT_OPEN;
     }
-    kept = {true, mode_t(info.st_mode & 07777), info.st_uid, info.st_gid};
+    kept = {true, info};
     return kept;
   }
 
@@ -137,11 +165,9 @@ private:
   static std::string finalTarget(const char* name) {
     std::string path = name;
     for (int hops = 0; hops < 40; ++hops) {
-      char to[4096];
-      const ssize_t got = readlink(path.c_str(), to, sizeof to);
-      if (got < 0) return path;
-      if (size_t(got) == sizeof to) break;
-      const std::string next(to, size_t(got));
+      std::string next;
+      if (!readLink(path, next)) return path;
+      if (next.size() == 4096) break;
       const size_t slash = path.rfind('/');
       path = next[0] == '/' || slash == std::string::npos ? next : path.substr(0, slash + 1) + next;
     }
@@ -174,9 +200,10 @@ namespace {
 // A full disk shows only when the buffer goes out; it must not pass for success.
 void flushOut(FILE* file, bool durable) {
   if (fflush(file) != 0 || ferror(file)) throw CANNOT_WRITE;
-  if (durable && fsync(fileno(file)) != 0) throw CANNOT_WRITE;
+  if (durable && !syncData(file)) throw CANNOT_WRITE;
 }
 
+#ifndef _WIN32
 // Makes a rename durable: the folder's entry is on disk when this returns.
 // A folder that cannot be synced leaves the rename done, only less certain.
 void syncFolderOf(const std::string& name) {
@@ -187,6 +214,7 @@ void syncFolderOf(const std::string& name) {
   fsync(handle);
   close(handle);
 }
+#endif
 
 // Runs a save into an open file: what it throws is the object's own failure,
 // and errno must not offer a stale reason for it.

@@ -40,7 +40,12 @@ FILE* Tessel::openFile(const char* name, const char* mode) {
 }
 
 FILE* Tessel::createFile(const char* name, const char* mode) {
+#ifdef _WIN32
+  // The bytes as they are given; Windows has no links to refuse here, nor children to hide from.
+  const int flags = O_WRONLY | O_CREAT | O_BINARY | (mode[0] == 'a' ? O_APPEND : O_TRUNC);
+#else
   const int flags = O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | (mode[0] == 'a' ? O_APPEND : O_TRUNC);
+#endif
   const int handle = open(name, flags, 0666);
   if (handle < 0) return nullptr;
   FILE* hand = fdopen(handle, mode);

@@ -1,6 +1,20 @@
-// Regular-expression matching over POSIX regcomp/regexec.
+// Regular-expression matching over POSIX regcomp/regexec (the standard library's on Windows).
 #include <tessel/tessel3.h>
 
+#ifdef _WIN32
+#include <regex>
+
+// MinGW has no POSIX regcomp: the standard library's extended grammar is POSIX's.
+bool Tessel3::reg(const char* pattern, const char* text) {
+  if (!pattern || !text) throw "Tessel3::reg: no pattern or no text";
+  try {
+    const std::regex re(pattern, std::regex::extended | std::regex::nosubs);
+    return std::regex_search(text, re);
+  } catch (const std::regex_error&) {
+    throw "regex compile";
+  }
+}
+#else
 #include <regex.h>
 
 #include <memory>
@@ -25,3 +39,4 @@ bool Tessel3::reg(const char* pattern, const char* text) {
   CompiledRegex compiled{re.get()};
   return regexec(re.get(), text, 0, nullptr, 0) == 0;
 }
+#endif

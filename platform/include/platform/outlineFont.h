@@ -19,4 +19,8 @@ struct GlyphMetrics {
 // Compiles lists base .. base + 255 into the current context. False with a reason.
 bool buildOutlineFont(unsigned base, GlyphMetrics metrics[256], std::string& error);
 
+// After a build: what the drawn font stands in for when it is not Courier New bold
+// itself (on Windows without that font), for the log; "" when it is the wanted font.
+const std::string& outlineFontFallback();
+
 }  // namespace platform

@@ -1,0 +1,3 @@
+#pragma once
+// The utility part of the image library: its calls are in il.h.
+#include <IL/il.h>
