@@ -2,7 +2,7 @@
 // length, each run through both, and every outcome compared: the digits and sign of the
 // target, the message thrown and the error code, also when an operation throws.
 //
-// usage: iq_differential [operations per kind, default 1000000] [seed, default 1]
+// usage: iq_differential [operations per kind, default 1000000] [seed, default 1] [kind, default all]
 // Prints the count of operations, of those that throw and of differences per kind; exits with 1 on any difference.
 #include <tessel/iq.h>
 
@@ -117,6 +117,7 @@ int main(int argc, char** argv) {
                   {"compare", anyPair, compare<IQ>, compare<reference::IQ>}};
   long long total = 0;
   for (Kind& k : kinds) {
+    if (argc > 3 && std::string(argv[3]) != k.name) continue;
     for (long long i = 0; i < count; ++i) {
       const auto [a, b] = k.operands();
       const Outcome ours = outcome<IQ>(a, b, k.ours), theirs = outcome<reference::IQ>(a, b, k.theirs);

@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <type_traits>
 
 // Limb arrays below are whole numbers of hundredths, least significant limb first.
 namespace {
@@ -16,8 +15,6 @@ const int N = IQ::LIMBS;
 // The top limb holds only 8 digits: 10^512 = TOP_LIMIT * BASE^(N-1).
 const uint32_t TOP_LIMIT = 100000000u;
 const uint32_t POW10[10] = {1u, 10u, 100u, 1000u, 10000u, 100000u, 1000000u, 10000000u, 100000000u, 1000000000u};
-// Room for a product of two numbers, with a spare limb for carries.
-const int WIDE = 2 * N + 1;
 
 // Unsigned whole numbers in base 2^64 for the square root's search, where halving
 // is a shift. 30 words hold 10^514, and the square of anything the search squares.
@@ -133,7 +130,7 @@ uint32_t mulSmall(uint32_t* v, int n, uint32_t m) {
 }
 
 // v /= d in place (0 < d < BASE); returns the remainder.
-template <typename Divisor> uint32_t divSmall(uint32_t* v, int n, Divisor d) {
+uint32_t divSmall(uint32_t* v, int n, uint32_t d) {
   uint64_t rem = 0;
   for (int i = n - 1; i >= 0; --i) {
     uint64_t t = rem * BASE + v[i];
@@ -143,46 +140,33 @@ template <typename Divisor> uint32_t divSmall(uint32_t* v, int n, Divisor d) {
   return uint32_t(rem);
 }
 
-// Constant divisors let the compiler replace the division by a multiplication.
-template <uint32_t D> uint32_t divSmallBy(uint32_t* v, int n) {
-  return divSmall(v, n, std::integral_constant<uint64_t, D>());
-}
-
-// acc[0..n) += v[0..nv) with carry; acc must have room for the final carry (n > nv).
-void addInto(uint32_t* acc, int n, const uint32_t* v, int nv) {
-  uint32_t carry = 0;
-  for (int i = 0; i < n && (i < nv || carry); ++i) {
-    uint32_t t = acc[i] + (i < nv ? v[i] : 0) + carry;
-    carry = t >= BASE;
-    acc[i] = carry ? t - BASE : t;
+// Moves each column's excess over BASE into the next one, every column at once, so
+// that no column waits for the carry from below: afterwards each is below
+// BASE + 2^64 / BASE. acc[n] takes the top column's excess.
+void spreadColumns(uint64_t* acc, int n) {
+  uint64_t below = 0;
+  for (int k = 0; k < n; ++k) {
+    const uint64_t over = acc[k] / BASE;
+    acc[k] = acc[k] - over * BASE + below;
+    below = over;
   }
+  acc[n] += below;
 }
 
-// out[0..na+nb) = a * b. Products are summed in 64-bit columns and the columns
-// are carried every 16 rows, before 16 products of up to 10^18 could overflow them.
-void mulLimbs(const uint32_t* a, int na, const uint32_t* b, int nb, uint32_t* out) {
-  const int n = na + nb;
-  uint64_t acc[WIDE];
-  std::fill(acc, acc + n, 0);
-  auto carryColumns = [&] {
-    uint64_t carry = 0;
-    for (int k = 0; k < n; ++k) {
-      uint64_t t = acc[k] + carry;
-      acc[k] = t % BASE;
-      carry = t / BASE;
-    }
-  };
-  for (int i = 0; i < na;) {
-    const int blockEnd = std::min(na, i + 16);
-    for (; i < blockEnd; ++i) {
-      const uint64_t ai = a[i];
-      if (!ai) continue;
+// acc[0..nx+ny] += the column sums of x * y without the product x[0] * y[0]. The
+// columns are spread every 16 rows, before 16 products below 10^18 could overflow them.
+// Rows go in pairs, so that each column is loaded and stored once for two products.
+void mulColumns(const uint32_t* x, int nx, const uint32_t* y, int ny, uint64_t* acc) {
+  for (int i = 0; i < nx;) {
+    for (const int blockEnd = std::min(nx, i + 16); i < blockEnd; i += 2) {
+      const uint64_t x0 = x[i], x1 = i + 1 < blockEnd ? x[i + 1] : 0;
       uint64_t* row = acc + i;
-      for (int j = 0; j < nb; ++j) row[j] += ai * b[j];
+      if (i) row[0] += x0 * y[0];
+      for (int j = 1; j < ny; ++j) row[j] += x0 * y[j] + x1 * y[j - 1];
+      row[ny] += x1 * y[ny - 1];
     }
-    carryColumns();
+    spreadColumns(acc, nx + ny);
   }
-  for (int k = 0; k < n; ++k) out[k] = uint32_t(acc[k]);
 }
 
 // q[0..nu-nv] = u / v, long division on limbs (nu >= nv >= 2, v[nv-1] != 0).
@@ -237,33 +221,45 @@ void divLimbs(const uint32_t* u, int nu, const uint32_t* v, int nv, uint32_t* q)
 // downward shift. So the result can be 0.01 below the truncated exact product.
 // r gets the limbs in use and nr their count; false when a partial product or the
 // sum leaves the range.
+//
+// In limbs that is one product: a * (b * 10^7) / BASE, b * 10^7 being b's whole part
+// moved into whole limbs and its two fraction digits into the bottom limb. Only the
+// bottom column, a[0] times those digits, would truncate as one; it is replaced by
+// the two truncated partials, times BASE.
 bool multCore(const uint32_t* a, int na, const uint32_t* b, int nb, uint32_t* r, int& nr) {
-  uint32_t whole[N];  // b's digits from position 2 up: b / 100
-  std::copy(b, b + nb, whole);
-  const uint32_t fraction = divSmallBy<100>(whole, nb);
-  const int nw = usedLimbs(whole, nb);
-  const int n = std::max(na + nw, na + 1) + 1;
-
-  uint32_t sum[WIDE + 1];
-  std::fill(sum, sum + n, 0);
-  if (na && nw) mulLimbs(a, na, whole, nw, sum);
-
-  const uint32_t digits[2] = {fraction / 10, fraction % 10};  // tenths, hundredths
-  for (int k = 0; k < 2; ++k) {
-    if (!digits[k] || !na) continue;
+  nr = 0;
+  if (!na || !nb) return true;
+  const uint32_t fraction = b[0] % 100, tenths = fraction / 10, hundredths = fraction % 10;
+  if (na == N && (tenths || hundredths)) {  // a fraction digit's partial must fit before its shift
     uint32_t part[N + 1];
-    std::copy(a, a + na, part);
-    part[na] = mulSmall(part, na, digits[k]);
-    if (!fitsRange(part, na + 1)) return false;
-    if (k == 0)
-      divSmallBy<10>(part, na + 1);
-    else
-      divSmallBy<100>(part, na + 1);
-    addInto(sum, n, part, na + 1);
+    std::copy(a, a + N, part);
+    part[N] = mulSmall(part, N, std::max(tenths, hundredths));
+    if (!fitsRange(part, N + 1)) return false;
   }
-  if (!fitsRange(sum, n)) return false;
-  nr = usedLimbs(sum, n);
-  std::copy(sum, sum + nr, r);
+  uint32_t scaled[N + 1];  // b * 10^7; 10^7 * 100 = BASE, so no digit crosses more than one limb
+  scaled[0] = fraction * 10000000u;
+  for (int k = 1; k < nb; ++k) scaled[k] = b[k - 1] / 100 + b[k] % 100 * 10000000u;
+  scaled[nb] = b[nb - 1] / 100;
+  const int ns = usedLimbs(scaled, nb + 1), n = na + ns;
+
+  uint64_t acc[2 * N + 2];
+  std::fill(acc, acc + n + 1, 0);
+  acc[0] = (a[0] * uint64_t(tenths) / 10 + a[0] * uint64_t(hundredths) / 100) * BASE;
+  if (na <= ns)
+    mulColumns(a, na, scaled, ns, acc);
+  else
+    mulColumns(scaled, ns, a, na, acc);
+  spreadColumns(acc, n);  // each column now below BASE + 19: one carry pass finishes
+  uint32_t product[2 * N + 1];
+  uint32_t carry = 0;
+  for (int k = 1; k <= n; ++k) {
+    const uint64_t t = acc[k] + carry;
+    carry = t >= BASE;
+    product[k - 1] = uint32_t(carry ? t - BASE : t);
+  }
+  if (carry || !fitsRange(product, n)) return false;
+  nr = usedLimbs(product, n);
+  std::copy(product, product + nr, r);
   return true;
 }
 
