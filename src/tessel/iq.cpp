@@ -2,6 +2,7 @@
 #include <tessel/iq.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -17,7 +18,7 @@ const uint32_t TOP_LIMIT = 100000000u;
 const uint32_t POW10[10] = {1u, 10u, 100u, 1000u, 10000u, 100000u, 1000000u, 10000000u, 100000000u, 1000000000u};
 
 // Unsigned whole numbers in base 2^64 for the square root's search, where halving
-// is a shift. 30 words hold 10^514, and the square of anything the search squares.
+// is a shift. 30 words hold 2^32 times any number.
 using u128 = unsigned __int128;
 struct Binary {
   static const int WORDS = 30;
@@ -59,49 +60,36 @@ struct Binary {
     }
     trim();
   }
-  void halve() {
-    for (int i = 0; i < n; ++i) w[i] = (w[i] >> 1) | (i + 1 < n ? w[i + 1] << 63 : 0);
-    trim();
-  }
   int compare(const Binary& o) const {
     if (n != o.n) return n < o.n ? -1 : 1;
     for (int i = n - 1; i >= 0; --i)
       if (w[i] != o.w[i]) return w[i] < o.w[i] ? -1 : 1;
     return 0;
   }
-  static void square(const Binary& a, Binary& out) {
-    out.n = 2 * a.n;
-    std::fill(out.w, out.w + out.n, 0);
-    for (int i = 0; i < a.n; ++i) {
-      u128 carry = 0;
-      for (int j = 0; j < a.n; ++j) {
-        carry += u128(a.w[i]) * a.w[j] + out.w[i + j];
-        out.w[i + j] = uint64_t(carry);
-        carry >>= 64;
-      }
-      out.w[i + a.n] = uint64_t(carry);
-    }
+  // Bits g to g + 63.
+  uint64_t window(int g) const {
+    const int at = g / 64, shift = g % 64;
+    uint64_t out = at < n ? w[at] >> shift : 0;
+    if (shift && at + 1 < n) out |= w[at + 1] << (64 - shift);
+    return out;
+  }
+  Binary shiftedRight(int bits) const {
+    Binary out;
+    out.n = std::max(0, n - bits / 64);
+    for (int i = 0; i < out.n; ++i) out.w[i] = window(bits + 64 * i);
     out.trim();
+    return out;
+  }
+  static Binary of(uint64_t v) {
+    Binary b;
+    b.w[0] = v;
+    b.n = v != 0;
+    return b;
   }
   static Binary fromLimbs(const uint32_t* v, int nv) {
     Binary b;
     for (int i = nv - 1; i >= 0; --i) b.mulAdd(BASE, v[i]);
     return b;
-  }
-  // Base-10^9 limbs of this number, which must be below 10^512.
-  void toLimbs(uint32_t* out) const {
-    Binary rest = *this;
-    std::fill(out, out + N, 0);
-    for (int k = 0; rest.n > 0; ++k) {
-      uint64_t rem = 0;
-      for (int i = rest.n - 1; i >= 0; --i) {
-        u128 t = (u128(rem) << 64) | rest.w[i];
-        rest.w[i] = uint64_t(t / BASE);
-        rem = uint64_t(t % BASE);
-      }
-      rest.trim();
-      out[k] = uint32_t(rem);
-    }
   }
 };
 
@@ -216,6 +204,19 @@ void divLimbs(const uint32_t* u, int nu, const uint32_t* v, int nv, uint32_t* q)
   }
 }
 
+// out[0..n] = the columns acc[0..n] (each spread at least once) carried into limbs;
+// returns the carry out of the top.
+uint32_t carryColumns(uint64_t* acc, int n, uint32_t* out) {
+  spreadColumns(acc, n);  // each column now below BASE + 19: one carry pass finishes
+  uint32_t carry = 0;
+  for (int k = 0; k <= n; ++k) {
+    const uint64_t t = acc[k] + carry;
+    carry = t >= BASE;
+    out[k] = uint32_t(carry ? t - BASE : t);
+  }
+  return carry;
+}
+
 // The product of two magnitudes as schoolbook digit arithmetic forms it: one partial
 // product per digit of b, the two fraction digits' partials each truncated by its own
 // downward shift. So the result can be 0.01 below the truncated exact product.
@@ -249,18 +250,82 @@ bool multCore(const uint32_t* a, int na, const uint32_t* b, int nb, uint32_t* r,
     mulColumns(a, na, scaled, ns, acc);
   else
     mulColumns(scaled, ns, a, na, acc);
-  spreadColumns(acc, n);  // each column now below BASE + 19: one carry pass finishes
-  uint32_t product[2 * N + 1];
-  uint32_t carry = 0;
-  for (int k = 1; k <= n; ++k) {
-    const uint64_t t = acc[k] + carry;
-    carry = t >= BASE;
-    product[k - 1] = uint32_t(carry ? t - BASE : t);
-  }
-  if (carry || !fitsRange(product, n)) return false;
-  nr = usedLimbs(product, n);
-  std::copy(product, product + nr, r);
+  uint32_t product[2 * N + 2];
+  if (carryColumns(acc, n, product) || !fitsRange(product + 1, n)) return false;
+  nr = usedLimbs(product + 1, n);
+  std::copy(product + 1, product + 1 + nr, r);
   return true;
+}
+
+int compareLimbs(const uint32_t* a, int na, const uint32_t* b, int nb) {
+  if (na != nb) return na < nb ? -1 : 1;
+  for (int i = na - 1; i >= 0; --i)
+    if (a[i] != b[i]) return a[i] < b[i] ? -1 : 1;
+  return 0;
+}
+
+// out = a * b exactly, and its limbs in use (na, nb >= 1, at most N + 1 limbs each).
+int mulExact(const uint32_t* a, int na, const uint32_t* b, int nb, uint32_t* out) {
+  uint64_t acc[2 * N + 4];
+  std::fill(acc, acc + na + nb + 1, 0);
+  acc[0] = uint64_t(a[0]) * b[0];
+  mulColumns(a, na, b, nb, acc);
+  carryColumns(acc, na + nb, out);
+  return usedLimbs(out, na + nb);
+}
+
+// v[0..n) += add (below BASE); returns the limbs in use, v having room for a new one.
+int addSmallLimbs(uint32_t* v, int n, uint32_t add) {
+  for (int i = 0; add; ++i) {
+    const uint32_t t = (i < n ? v[i] : 0) + add;
+    add = t >= BASE;
+    v[i] = add ? t - BASE : t;
+    n = std::max(n, i + 1);
+  }
+  return n;
+}
+
+// x = (x + m / x) / 2, Newton's step toward floor(sqrt(m)) from above (x > 0, m of nm
+// limbs); returns x's limbs in use.
+int newtonStep(const uint32_t* m, int nm, uint32_t* x, int nx) {
+  uint32_t q[N + 3] = {};
+  if (nx == 1) {
+    std::copy(m, m + nm, q);
+    divSmall(q, nm, x[0]);
+  } else if (nm >= nx) {
+    divLimbs(m, nm, x, nx, q);
+  }
+  uint32_t carry = 0;  // q < x, so the sum has at most nx + 1 limbs
+  for (int i = 0; i < nx; ++i) {
+    const uint32_t t = x[i] + q[i] + carry;
+    carry = t >= BASE;
+    x[i] = carry ? t - BASE : t;
+  }
+  x[nx] = carry;
+  divSmall(x, nx + 1, 2);
+  return usedLimbs(x, nx + 1);
+}
+
+// root = floor(sqrt(m)) for m of nm limbs in use (at most N + 1), and its limbs in
+// use. Started from the root of m's top half, Newton's step from above leaves at
+// most one to take off, which the square shows.
+int sqrtLimbs(const uint32_t* m, int nm, uint32_t* root) {
+  if (nm <= 2) {
+    const uint64_t v = nm ? (nm == 2 ? uint64_t(m[1]) * BASE : 0) + m[0] : 0;
+    uint64_t x = uint64_t(std::sqrt(double(v)));
+    while (x * x > v) --x;
+    while ((x + 1) * (x + 1) <= v) ++x;
+    root[0] = uint32_t(x % BASE);
+    root[1] = uint32_t(x / BASE);
+    return usedLimbs(root, 2);
+  }
+  const int h = std::max(1, (nm - 2) / 4);  // x = (sqrt(m / BASE^2h) + 1) * BASE^h > sqrt(m)
+  uint32_t x[N + 3] = {}, square[2 * N + 6];
+  int nx = h + addSmallLimbs(x + h, sqrtLimbs(m + 2 * h, nm - 2 * h, x + h), 1);
+  do nx = newtonStep(m, nm, x, nx);
+  while (compareLimbs(square, mulExact(x, nx, x, nx, square), m, nm) > 0);
+  std::copy(x, x + nx, root);
+  return nx;
 }
 
 }  // namespace
@@ -579,45 +644,127 @@ void IQ::pow(unsigned n) {
 
 // A halving search, not an exact root: the square root of 16 gives 3.97.
 // r = 0, step = the value; while 0.01 <= step: r += step if r * r < value, else
-// r -= step; step = step / 2. In hundredths the steps are the value shifted right,
-// and r never drops below 0 (the first step sets it to the value, the later ones
-// add up to less), so the search runs on binary whole numbers. r * r, truncated
-// as multiplication truncates it, is floor(r^2 / 100) or one less; only when
-// floor(r^2 / 100) equals the value does the exact product decide. A square beyond
-// the range is above every number.
+// r -= step; step = step / 2. In hundredths the steps are the value V shifted
+// right, and r * r truncated as multiplication truncates it is sq(r) =
+// floor(r^2 / 100) or one less, beyond the range above every number.
+//
+// sq only grows with r from r = 50 on, and is below 25 under it. So for V >= 25
+// the search asks each time whether r is below one threshold T, the least r with
+// sq(r) >= V: T is c = ceil(sqrt(100 V)) or c + 1, which sq(c) decides. The search
+// then runs on d = r - T without squares: in chunks of up to 32 steps on d's and
+// the steps' top 64 bits, where a decision is certain while |d| exceeds the error
+// the cut bits can have, each chunk's sum of steps added exactly in one pass, and
+// on plain integers once the steps fit in 60 bits.
 IQ& IQ::sqrt() {
   if (minus) throw "IQ::sqrt(-cos);";
   const Binary value = Binary::fromLimbs(limb, used);
-  Binary low = value;  // 100 * value: squares below it are below the value
-  low.mulAdd(100, 0);
-  Binary high = low;  // 100 * value + 100: squares from it on are not below
-  high.mulAdd(1, 100);
-  const int tooManyBits = (high.bits() + 3) / 2 + 1;
-
-  Binary r, step = value, square;
-  auto squareIsBelow = [&] {
-    if (r.bits() > tooManyBits) return false;
-    Binary::square(r, square);
-    if (square.compare(low) < 0) return true;
-    if (square.compare(high) >= 0) return false;
-    IQ root, exact;
-    r.toLimbs(root.limb);
-    root.trim(N);
-    int n = 0;
-    if (!multCore(root.limb, root.used, root.limb, root.used, exact.limb, n)) return false;
-    exact.used = n;
-    return exact.isAbsLessThan(*this);
-  };
-  while (step.n > 0) {
-    if (squareIsBelow())
-      r += step;
-    else
-      r -= step;
-    step.halve();
+  if (value.n == 0 || value.bits() <= 62) {  // V < 2^62: squares fit in 128 bits
+    const uint64_t v = value.n ? value.w[0] : 0;
+    uint64_t r = 0;
+    for (uint64_t step = v; step; step >>= 1) {
+      const uint64_t whole = r / 100, tenths = r / 10 % 10, hundredths = r % 10;
+      const u128 square = u128(r) * whole + u128(r) * tenths / 10 + u128(r) * hundredths / 100;
+      r = square < v ? r + step : r - step;
+    }
+    init();
+    limb[0] = uint32_t(r % BASE);
+    limb[1] = uint32_t(r / BASE);
+    trim(2);
+    return *this;
   }
+
+  uint32_t t[N + 2];  // T
+  int nt = 0;
+  {
+    uint32_t m[N + 1];  // 100 V - 1, whose root plus one is c
+    std::copy(limb, limb + used, m);
+    m[used] = mulSmall(m, used, 100);
+    int nm = usedLimbs(m, used + 1);
+    for (int i = 0; m[i]-- == 0; ++i) m[i] = BASE - 1;
+    nm = usedLimbs(m, nm);
+    nt = addSmallLimbs(t, sqrtLimbs(m, nm, t), 1);
+    uint32_t square[N];
+    int ns = 0;
+    if (multCore(t, nt, t, nt, square, ns) && compareLimbs(square, ns, limb, used) < 0) nt = addSmallLimbs(t, nt, 1);
+  }
+
+  // d = r - T in sign and magnitude; r starts at 0.
+  Binary d = Binary::fromLimbs(t, nt);
+  bool negative = true;
+  auto add = [&](const Binary& x, bool xNegative) {  // d += x, signed
+    if (negative == xNegative) {
+      d += x;
+    } else if (d.compare(x) >= 0) {
+      d -= x;
+    } else {
+      Binary rest = x;
+      rest -= d;
+      d = rest;
+      negative = xNegative;
+    }
+    if (d.n == 0) negative = false;
+  };
+  const int steps = value.bits();  // step k is V >> k, for k below this
+  bool exact = false;              // d is in `last` from when the steps fit in 60 bits
+  int64_t last = 0;
+  for (int k = 0; k < steps;) {
+    const Binary step = value.shiftedRight(k);
+    const int cut = std::max(0, step.bits() - 60);
+    if (d.bits() - cut > 62) {  // |d| too large for the window: one exact step
+      add(step, !negative);
+      ++k;
+      continue;
+    }
+    int64_t near = int64_t(d.window(cut));
+    if (negative) near = -near;
+    if (cut == 0) {  // exact from here on
+      for (uint64_t s = step.window(0); k < steps; ++k, s >>= 1) near += near < 0 ? int64_t(s) : -int64_t(s);
+      last = near;
+      exact = true;
+      break;
+    }
+    // Up to 32 steps on the windows: each cut step is up to 1 short, so after m steps
+    // |near - d / 2^cut| < m + 1. Their sum, sum s_i (step >> i) with s_i = +-1, is
+    // (weights * step - low) / 2^(m-1): weights = sum s_i 2^(m-1-i), low = sum s_i
+    // 2^(m-1-i) (step mod 2^i).
+    const uint64_t top = step.window(cut), bottom = step.window(0);
+    int64_t weights = 0, low = 0;
+    int m = 0;
+    for (; m < 32 && k + m < steps && (near > m + 1 || near < -(m + 1)); ++m) {
+      const int64_t sign = near < 0 ? 1 : -1;
+      near += sign * int64_t(top >> m);
+      weights += sign * (int64_t(1) << (31 - m));
+      low += sign * (int64_t(bottom & ((uint64_t(1) << m) - 1)) << (31 - m));
+    }
+    if (m == 0) {
+      add(step, !negative);
+      ++k;
+      continue;
+    }
+    weights >>= 32 - m;  // weighed from 2^31 down: now from 2^(m-1)
+    low >>= 32 - m;
+    const bool sumNegative = weights < 0;
+    if (sumNegative) low = -low;  // |sum| 2^(m-1) = |weights| step - low, never negative
+    Binary sum = step;
+    sum.mulAdd(uint64_t(sumNegative ? -weights : weights), low < 0 ? uint64_t(-low) : 0);
+    if (low > 0) sum -= Binary::of(uint64_t(low));
+    sum = sum.shiftedRight(m - 1);
+    add(sum, sumNegative);
+    k += m;
+  }
+
+  if (!exact) last = negative ? -int64_t(d.window(0)) : int64_t(d.window(0));  // |d| ends small
+
+  // r = T + d, never below 0.
   init();
-  r.toLimbs(limb);
-  trim(N);
+  std::copy(t, t + nt, limb);
+  const uint64_t size = last < 0 ? uint64_t(-last) : uint64_t(last);
+  for (uint64_t carry = size, i = 0; carry; ++i) {
+    const uint64_t have = limb[i], change = carry % BASE;
+    limb[i] = uint32_t(last < 0 ? (have + BASE - change) % BASE : (have + change) % BASE);
+    carry = carry / BASE + (last < 0 ? have < change : have + change >= BASE);
+  }
+  trim(std::min(N, nt + 3));
   return *this;
 }
 
