@@ -106,15 +106,19 @@ bool fitsRange(const uint32_t* v, int n) {
   return n < N || (n == N && v[N - 1] < TOP_LIMIT);
 }
 
-// v *= m in place; returns the carry limb.
+// v *= m in place (m < BASE); returns the carry limb. The products are split apart
+// first, so that only a carry of 0 or 1 runs from limb to limb.
 uint32_t mulSmall(uint32_t* v, int n, uint32_t m) {
-  uint64_t carry = 0;
+  uint64_t high = 0;
+  uint32_t carry = 0;
   for (int i = 0; i < n; ++i) {
-    uint64_t t = uint64_t(v[i]) * m + carry;
-    v[i] = uint32_t(t % BASE);
-    carry = t / BASE;
+    const uint64_t p = uint64_t(v[i]) * m, pHigh = p / BASE;
+    const uint64_t t = p - pHigh * BASE + high + carry;  // below 2 BASE
+    carry = t >= BASE;
+    v[i] = uint32_t(carry ? t - BASE : t);
+    high = pHigh;
   }
-  return uint32_t(carry);
+  return uint32_t(high + carry);
 }
 
 // v /= d in place (0 < d < BASE); returns the remainder.
@@ -157,50 +161,93 @@ void mulColumns(const uint32_t* x, int nx, const uint32_t* y, int ny, uint64_t* 
   }
 }
 
-// q[0..nu-nv] = u / v, long division on limbs (nu >= nv >= 2, v[nv-1] != 0).
-// Each quotient limb is estimated from the top two limbs and corrected at most twice.
+int compareLimbs(const uint32_t* a, int na, const uint32_t* b, int nb) {
+  if (na != nb) return na < nb ? -1 : 1;
+  for (int i = na - 1; i >= 0; --i)
+    if (a[i] != b[i]) return a[i] < b[i] ? -1 : 1;
+  return 0;
+}
+
+// What a signed limb x carries into the next: floor(x / BASE), mostly 0.
+int64_t carryOf(int64_t x) { return x >= 0 && x < int64_t(BASE) ? 0 : x / int64_t(BASE) - (x % int64_t(BASE) < 0); }
+
+// q[0..nu-nv] = u / v, long division on limbs (nu >= nv >= 2, v[nv-1] != 0). Each
+// quotient limb is estimated in floating point from the remainder's top three limbs,
+// and its product with the divisor taken off without carries: the remainder's limbs
+// are signed and unnormalised, spread every 4 steps before they could overflow, so
+// that the subtraction has no chain from limb to limb. An estimate can be one off;
+// the next limb's estimate takes the difference up, the end puts right the last one.
 // One algorithm whose steps share the scaled operands: it reads best whole.
 void divLimbs(const uint32_t* u, int nu, const uint32_t* v, int nv, uint32_t* q) {
   // Scale both so that the divisor's top limb is at least BASE/2.
   const uint32_t scale = BASE / (v[nv - 1] + 1);
-  uint32_t un[N + 2] = {}, vn[N] = {};
+  uint32_t un[N + 2], vn[N + 1];
   std::copy(u, u + nu, un);
   un[nu] = mulSmall(un, nu, scale);
   std::copy(v, v + nv, vn);
   mulSmall(vn, nv, scale);
 
-  const uint64_t vTop = vn[nv - 1], vNext = vn[nv - 2];
-  for (int j = nu - nv; j >= 0; --j) {
-    const uint64_t top = uint64_t(un[j + nv]) * BASE + un[j + nv - 1];
-    uint64_t qhat = top / vTop, rhat = top % vTop;
-    while (qhat >= BASE || qhat * vNext > rhat * BASE + un[j + nv - 2]) {
-      --qhat;
-      rhat += vTop;
-      if (rhat >= BASE) break;
-    }
-    // un[j..j+nv] -= qhat * vn
-    int64_t borrow = 0;
-    uint64_t carry = 0;
-    for (int i = 0; i < nv; ++i) {
-      const uint64_t p = qhat * vn[i] + carry;
-      carry = p / BASE;
-      int64_t t = int64_t(un[i + j]) - int64_t(p % BASE) - borrow;
-      borrow = t < 0;
-      un[i + j] = uint32_t(t < 0 ? t + BASE : t);
-    }
-    int64_t t = int64_t(un[j + nv]) - int64_t(carry) - borrow;
-    if (t < 0) {  // qhat was one too large: add the divisor back
-      --qhat;
-      uint32_t c = 0;
-      for (int i = 0; i < nv; ++i) {
-        uint32_t s = un[i + j] + vn[i] + c;
-        c = s >= BASE;
-        un[i + j] = c ? s - BASE : s;
+  int64_t rest[N + 2], digits[N + 2];
+  std::copy(un, un + nu + 1, rest);
+  const double divisor = double(vn[nv - 1]) * BASE + vn[nv - 2];
+  for (int j = nu - nv, sinceSpread = 0; j >= 0; --j) {
+    const int top = j + nv;
+    const double numerator = (double(rest[top]) * BASE + double(rest[top - 1])) * BASE + double(rest[top - 2]);
+    const double estimate = numerator / divisor;
+    const int64_t qhat = int64_t(estimate) - (estimate < 0 && double(int64_t(estimate)) != estimate);  // floor
+    const uint64_t size = uint64_t(qhat < 0 ? -qhat : qhat);
+    int64_t* row = rest + j;
+    if (qhat >= 0)
+      for (int i = 0; i < nv; ++i) row[i] -= int64_t(size * vn[i]);
+    else
+      for (int i = 0; i < nv; ++i) row[i] += int64_t(size * vn[i]);
+    rest[top - 1] = int64_t(__int128(rest[top]) * BASE + rest[top - 1]);  // what is left is below 2 BASE^top
+    rest[top] = 0;
+    digits[j] = qhat;
+    if (++sinceSpread == 4) {  // 4 products below 2 BASE^2 each stay below 2^63
+      sinceSpread = 0;
+      int64_t below = 0;
+      for (int i = j; i < top - 1; ++i) {
+        const int64_t over = rest[i] / int64_t(BASE);
+        rest[i] += below - over * int64_t(BASE);
+        below = over;
       }
-      t += c;  // the carry out of the add-back cancels the borrow: the top limb is 0 again
+      rest[top - 1] += below;
     }
-    un[j + nv] = uint32_t(t);
-    q[j] = uint32_t(qhat);
+  }
+  // The remainder, carried into limbs 0..nv-1 and a signed top; then put right.
+  for (int pass = 0; pass < 2; ++pass) {  // limbs then within BASE + 10 of 0
+    int64_t below = 0;
+    for (int i = 0; i < nv; ++i) {
+      const int64_t over = rest[i] / int64_t(BASE);
+      rest[i] += below - over * int64_t(BASE);
+      below = over;
+    }
+    rest[nv] += below;
+  }
+  int64_t carry = 0;
+  for (int i = 0; i < nv; ++i) {
+    const int64_t x = rest[i] + carry;
+    carry = carryOf(x);
+    un[i] = uint32_t(x - carry * int64_t(BASE));
+  }
+  carry += rest[nv];
+  while (carry != 0 || compareLimbs(un, usedLimbs(un, nv), vn, nv) >= 0) {  // below 0, or not below vn
+    const bool add = carry < 0;  // the quotient was too large: add the divisor back
+    int64_t c = 0;
+    for (int i = 0; i < nv; ++i) {
+      const int64_t x = int64_t(un[i]) + (add ? int64_t(vn[i]) : -int64_t(vn[i])) + c;
+      c = carryOf(x);
+      un[i] = uint32_t(x - c * int64_t(BASE));
+    }
+    carry += c;
+    digits[0] += add ? -1 : 1;
+  }
+  carry = 0;
+  for (int j = 0; j <= nu - nv; ++j) {
+    const int64_t x = digits[j] + carry;
+    carry = carryOf(x);
+    q[j] = uint32_t(x - carry * int64_t(BASE));
   }
 }
 
@@ -255,13 +302,6 @@ bool multCore(const uint32_t* a, int na, const uint32_t* b, int nb, uint32_t* r,
   nr = usedLimbs(product + 1, n);
   std::copy(product + 1, product + 1 + nr, r);
   return true;
-}
-
-int compareLimbs(const uint32_t* a, int na, const uint32_t* b, int nb) {
-  if (na != nb) return na < nb ? -1 : 1;
-  for (int i = na - 1; i >= 0; --i)
-    if (a[i] != b[i]) return a[i] < b[i] ? -1 : 1;
-  return 0;
 }
 
 // out = a * b exactly, and its limbs in use (na, nb >= 1, at most N + 1 limbs each).
@@ -581,16 +621,21 @@ void IQ::absQuotient(const IQ& d, unsigned scale) {
   u[used] = mulSmall(u, used, POW10[scale]);
   const int nu = usedLimbs(u, used + 1);
 
-  uint32_t q[N + 1] = {};
+  uint32_t q[N + 1];
+  int nq = 0;
   if (d.used == 1) {
     std::copy(u, u + nu, q);
     divSmall(q, nu, d.limb[0]);
+    nq = nu;
   } else if (nu >= d.used) {
     divLimbs(u, nu, d.limb, d.used, q);
+    nq = nu - d.used + 1;
   }
-  if (!fitsRange(q, N + 1)) setError(1);
-  std::copy(q, q + N, limb);
-  trim(N);
+  if (!fitsRange(q, nq)) setError(1);
+  nq = usedLimbs(q, nq);
+  std::copy(q, q + nq, limb);
+  if (used > nq) std::fill(limb + nq, limb + used, 0u);
+  used = nq;
 }
 
 void IQ::absHardDiv(const IQ& d) { absDiv(d); }
