@@ -172,14 +172,16 @@ int compareLimbs(const uint32_t* a, int na, const uint32_t* b, int nb) {
 int64_t carryOf(int64_t x) { return x >= 0 && x < int64_t(BASE) ? 0 : x / int64_t(BASE) - (x % int64_t(BASE) < 0); }
 
 // q[0..nu-nv] = u / v, long division on limbs (nu >= nv >= 2, v[nv-1] != 0). Each
-// quotient limb is estimated in floating point from the remainder's top three limbs,
-// and its product with the divisor taken off without carries: the remainder's limbs
-// are signed and unnormalised, spread every 4 steps before they could overflow, so
-// that the subtraction has no chain from limb to limb. An estimate can be one off;
-// the next limb's estimate takes the difference up, the end puts right the last one.
-// One algorithm whose steps share the scaled operands: it reads best whole.
+// quotient limb is estimated in floating point from the remainder's top four limbs
+// over the divisor's top three, and its product with the divisor taken off without
+// carries: the remainder's limbs are signed and unnormalised, spread before they
+// could overflow, so that the subtraction has no chain from limb to limb. An
+// estimate can be one off; the next limb's estimate takes the difference up, the
+// end puts right the last one.
+// One algorithm whose steps share the remainder's limbs: it reads best whole.
 void divLimbs(const uint32_t* u, int nu, const uint32_t* v, int nv, uint32_t* q) {
-  // Scale both so that the divisor's top limb is at least BASE/2.
+  // Scale both so that the divisor's top limb is at least BASE/2: the remainder's
+  // unnormalised limbs, rounded to doubles, then move the estimate by far less than 1.
   const uint32_t scale = BASE / (v[nv - 1] + 1);
   uint32_t un[N + 2], vn[N + 1];
   std::copy(u, u + nu, un);
@@ -189,22 +191,29 @@ void divLimbs(const uint32_t* u, int nu, const uint32_t* v, int nv, uint32_t* q)
 
   int64_t rest[N + 2], digits[N + 2];
   std::copy(un, un + nu + 1, rest);
-  const double divisor = double(vn[nv - 1]) * BASE + vn[nv - 2];
-  for (int j = nu - nv, sinceSpread = 0; j >= 0; --j) {
+  const double inverse = 1 / ((double(vn[nv - 1]) * BASE + vn[nv - 2]) * BASE + (nv > 2 ? vn[nv - 3] : 0));
+  uint64_t sinceSpread = 0;  // sum of |qhat| since the limbs were last spread
+  for (int j = nu - nv; j >= 0; --j) {
     const int top = j + nv;
-    const double numerator = (double(rest[top]) * BASE + double(rest[top - 1])) * BASE + double(rest[top - 2]);
-    const double estimate = numerator / divisor;
+    const double numerator = ((double(rest[top]) * BASE + double(rest[top - 1])) * BASE + double(rest[top - 2])) *
+                                 BASE +
+                             (top > 2 ? double(rest[top - 3]) : 0);
+    const double estimate = numerator * inverse;
     const int64_t qhat = int64_t(estimate) - (estimate < 0 && double(int64_t(estimate)) != estimate);  // floor
     const uint64_t size = uint64_t(qhat < 0 ? -qhat : qhat);
     int64_t* row = rest + j;
+    // From the top down, so that the next estimate's limbs are ready first.
     if (qhat >= 0)
-      for (int i = 0; i < nv; ++i) row[i] -= int64_t(size * vn[i]);
+      for (int i = nv - 1; i >= 0; --i) row[i] -= int64_t(size * vn[i]);
     else
-      for (int i = 0; i < nv; ++i) row[i] += int64_t(size * vn[i]);
+      for (int i = nv - 1; i >= 0; --i) row[i] += int64_t(size * vn[i]);
     rest[top - 1] = int64_t(__int128(rest[top]) * BASE + rest[top - 1]);  // what is left is below 2 BASE^top
     rest[top] = 0;
     digits[j] = qhat;
-    if (++sinceSpread == 4) {  // 4 products below 2 BASE^2 each stay below 2^63
+    // After a spread the limbs are below BASE + 2^63 / BASE; each step adds below
+    // |qhat| BASE, and |qhat| < 2 BASE (in practice qhat <= BASE).
+    sinceSpread += size;
+    if (sinceSpread > 7 * uint64_t(BASE)) {
       sinceSpread = 0;
       int64_t below = 0;
       for (int i = j; i < top - 1; ++i) {
