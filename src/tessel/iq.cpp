@@ -146,7 +146,8 @@ void spreadColumns(uint64_t* acc, int n) {
 }
 
 // acc[0..nx+ny] += the column sums of x * y without the product x[0] * y[0]. The
-// columns are spread every 16 rows, before 16 products below 10^18 could overflow them.
+// columns are spread after every 16 rows but the last, before 16 more products below
+// 10^18 could overflow them: each column ends below 16 * 10^18 + 2^64 / BASE.
 // Rows go in pairs, so that each column is loaded and stored once for two products.
 void mulColumns(const uint32_t* x, int nx, const uint32_t* y, int ny, uint64_t* acc) {
   for (int i = 0; i < nx;) {
@@ -157,7 +158,7 @@ void mulColumns(const uint32_t* x, int nx, const uint32_t* y, int ny, uint64_t* 
       for (int j = 1; j < ny; ++j) row[j] += x0 * y[j] + x1 * y[j - 1];
       row[ny] += x1 * y[ny - 1];
     }
-    spreadColumns(acc, nx + ny);
+    if (i < nx) spreadColumns(acc, nx + ny);
   }
 }
 
@@ -260,17 +261,26 @@ void divLimbs(const uint32_t* u, int nu, const uint32_t* v, int nv, uint32_t* q)
   }
 }
 
-// out[0..n] = the columns acc[0..n] (each spread at least once) carried into limbs;
+// out[0..n] = the columns acc[0..n] as mulColumns leaves them, carried into limbs;
 // returns the carry out of the top.
 uint32_t carryColumns(uint64_t* acc, int n, uint32_t* out) {
-  spreadColumns(acc, n);  // each column now below BASE + 19: one carry pass finishes
-  uint32_t carry = 0;
+  uint64_t carry = 0;
+  if (n < 12) {  // few columns: the carry's chain through each division is short
+    for (int k = 0; k <= n; ++k) {
+      const uint64_t t = acc[k] + carry;
+      carry = t / BASE;
+      out[k] = uint32_t(t - carry * BASE);
+    }
+    return uint32_t(carry);
+  }
+  spreadColumns(acc, n);
+  spreadColumns(acc, n);  // each column now below BASE + 19: a carry is 0 or 1
   for (int k = 0; k <= n; ++k) {
     const uint64_t t = acc[k] + carry;
     carry = t >= BASE;
     out[k] = uint32_t(carry ? t - BASE : t);
   }
-  return carry;
+  return uint32_t(carry);
 }
 
 // The product of two magnitudes as schoolbook digit arithmetic forms it: one partial
@@ -556,15 +566,15 @@ void IQ::mult(unsigned char m) {
   }
 }
 
+// multCore reads all of a and b before it writes, so this may be one of them.
 void IQ::setAbsMult(const IQ& a, const IQ& b) {
-  uint32_t r[N];
+  const int before = used;
   int nr = 0;
-  if (!multCore(a.limb, a.used, b.limb, b.used, r, nr)) {
+  if (!multCore(a.limb, a.used, b.limb, b.used, limb, nr)) {
     init();
     setError(1);
   }
-  std::copy(r, r + nr, limb);
-  if (used > nr) std::fill(limb + nr, limb + used, 0u);
+  if (before > nr) std::fill(limb + nr, limb + before, 0u);
   used = nr;
 }
 
