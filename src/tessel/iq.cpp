@@ -425,8 +425,7 @@ void IQ::set(const IQ& o) { *this = o; }
 
 const IQ& IQ::operator=(const IQ& o) {
   if (this != &o) {
-    std::copy(o.limb, o.limb + o.used, limb);
-    if (used > o.used) std::fill(limb + o.used, limb + used, 0u);
+    std::copy(o.limb, o.limb + std::max(used, o.used), limb);  // limbs above `used` are 0 in both
     used = o.used;
     minus = o.minus;
     error = o.error;
@@ -597,22 +596,33 @@ IQ IQ::operator*(const IQ& o) const {
   return product;
 }
 
-void IQ::operator+=(const IQ& o) {
-  if (minus == o.minus) {
-    absPlus(o);
-  } else if (!isAbsLessThan(o)) {
-    absMinus(o);  // the left operand's magnitude is at least as large: its sign stays
-  } else {
-    IQ larger(o);
-    larger.absMinus(*this);
-    set(larger);
-  }
-}
+void IQ::operator+=(const IQ& o) { addSigned(o, o.minus); }
 
-void IQ::operator-=(const IQ& o) {
-  IQ negated(o);
-  negated.minus = !o.minus;
-  *this += negated;
+void IQ::operator-=(const IQ& o) { addSigned(o, !o.minus); }
+
+// this += o with o's sign taken as oMinus.
+void IQ::addSigned(const IQ& o, bool oMinus) {
+  if (minus == oMinus) {
+    absPlus(o);
+  } else if (absCompare(o) >= 0) {  // as absMinus, without its second comparison
+    uint32_t borrow = 0;            // the left operand's magnitude is at least as large: its sign stays
+    for (int i = 0; i < used && (i < o.used || borrow); ++i) {
+      const uint32_t take = o.limb[i] + borrow;
+      borrow = limb[i] < take;
+      limb[i] = borrow ? limb[i] + BASE - take : limb[i] - take;
+    }
+    trim(used);
+  } else {  // o's magnitude less this one, with o's sign and error code
+    uint32_t borrow = 0;
+    for (int i = 0; i < o.used; ++i) {
+      const uint32_t take = limb[i] + borrow;
+      borrow = o.limb[i] < take;
+      limb[i] = borrow ? o.limb[i] + BASE - take : o.limb[i] - take;
+    }
+    trim(o.used);
+    minus = oMinus;
+    error = o.error;
+  }
 }
 
 const IQ IQ::operator+(const IQ& o) const {
