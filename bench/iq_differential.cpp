@@ -19,8 +19,11 @@ std::mt19937_64 rng;
 
 int below(int n) { return n > 0 ? int(rng() % unsigned(n)) : 0; }
 
-// Any length from 0 to 510 integer digits, and one at the top of the range often.
-int length() { return below(16) ? below(511) : 500 + below(11); }
+// Any length from 0 to 510 integer digits; short ones and ones at the top of the range often.
+int length() {
+  const int kind = below(16);
+  return kind == 0 ? 500 + below(11) : kind == 1 ? below(40) : below(511);
+}
 
 // `digits` integer digits and two fraction digits, either sign. Runs of nines and of zeros
 // come often, so that carries, borrows and corrections cross many limbs.

@@ -656,6 +656,11 @@ void IQ::absQuotient(const IQ& d, unsigned scale) {
     std::copy(u, u + nu, q);
     divSmall(q, nu, d.limb[0]);
     nq = nu;
+  } else if (nu >= d.used && nu <= 4 && d.used == 2) {  // one 128-bit division
+    u128 value = 0;
+    for (int i = nu - 1; i >= 0; --i) value = value * BASE + u[i];
+    u128 quotient = value / (uint64_t(d.limb[1]) * BASE + d.limb[0]);
+    for (nq = 0; nq < 3; ++nq, quotient /= BASE) q[nq] = uint32_t(quotient % BASE);
   } else if (nu >= d.used) {
     divLimbs(u, nu, d.limb, d.used, q);
     nq = nu - d.used + 1;
