@@ -11,6 +11,8 @@
 #include <string>
 #include <utility>
 
+#include "iq_reference.h"
+
 namespace {
 
 // The operands of one size, the same text for IQ, GMP and bc.
@@ -54,9 +56,10 @@ std::pair<std::string, std::string> pick(const Operands& o, Shape shape) {
   }
 }
 
-template <typename Op> void IQ_op(benchmark::State& state, Shape shape, Op op) {
+// T is IQ, or its earlier version (Ref_op) to show what a change gained.
+template <typename T, typename Op> void number_op(benchmark::State& state, Shape shape, Op op) {
   auto texts = pick(operands(int(state.range(0))), shape);
-  IQ a(texts.first.c_str()), b(texts.second.c_str()), c;
+  T a(texts.first.c_str()), b(texts.second.c_str()), c;
   for (auto _ : state) {
     op(c, a, b);
     benchmark::DoNotOptimize(c);
@@ -72,14 +75,31 @@ template <typename Op> void GMP_op(benchmark::State& state, Shape shape, Op op) 
   }
 }
 
+template <typename Op> void IQ_op(benchmark::State& state, Shape shape, Op op) { number_op<IQ>(state, shape, op); }
+template <typename Op> void Ref_op(benchmark::State& state, Shape shape, Op op) {
+  number_op<reference::IQ>(state, shape, op);
+}
+
+// Each operation once, for IQ and for its earlier version.
+const auto addOp = [](auto& c, const auto& a, const auto& b) { c = a, c += b; };
+const auto subOp = [](auto& c, const auto& a, const auto& b) { c = a, c -= b; };
+const auto mulOp = [](auto& c, const auto& a, const auto& b) { c.setMult(a, b); };
+const auto divOp = [](auto& c, const auto& a, const auto& b) { c = a, c /= b; };
+const auto sqrtOp = [](auto& c, const auto& a, const auto&) { c = a, c.sqrt(); };
+
 }  // namespace
 
 #define SIZES ->Arg(20)->Arg(100)->Arg(250)->Arg(505)
-BENCHMARK_CAPTURE(IQ_op, add, Shape::Full, [](IQ& c, const IQ& a, const IQ& b) { c = a, c += b; }) SIZES;
-BENCHMARK_CAPTURE(IQ_op, sub, Shape::Full, [](IQ& c, const IQ& a, const IQ& b) { c = a, c -= b; }) SIZES;
-BENCHMARK_CAPTURE(IQ_op, mul, Shape::Half, [](IQ& c, const IQ& a, const IQ& b) { c.setMult(a, b); }) SIZES;
-BENCHMARK_CAPTURE(IQ_op, div, Shape::Divide, [](IQ& c, const IQ& a, const IQ& b) { c = a, c /= b; }) SIZES;
-BENCHMARK_CAPTURE(IQ_op, sqrt, Shape::Single, [](IQ& c, const IQ& a, const IQ&) { c = a, c.sqrt(); }) SIZES;
+BENCHMARK_CAPTURE(IQ_op, add, Shape::Full, addOp) SIZES;
+BENCHMARK_CAPTURE(Ref_op, add, Shape::Full, addOp) SIZES;
+BENCHMARK_CAPTURE(IQ_op, sub, Shape::Full, subOp) SIZES;
+BENCHMARK_CAPTURE(Ref_op, sub, Shape::Full, subOp) SIZES;
+BENCHMARK_CAPTURE(IQ_op, mul, Shape::Half, mulOp) SIZES;
+BENCHMARK_CAPTURE(Ref_op, mul, Shape::Half, mulOp) SIZES;
+BENCHMARK_CAPTURE(IQ_op, div, Shape::Divide, divOp) SIZES;
+BENCHMARK_CAPTURE(Ref_op, div, Shape::Divide, divOp) SIZES;
+BENCHMARK_CAPTURE(IQ_op, sqrt, Shape::Single, sqrtOp) SIZES;
+BENCHMARK_CAPTURE(Ref_op, sqrt, Shape::Single, sqrtOp) SIZES;
 BENCHMARK_CAPTURE(GMP_op, add, Shape::Full, [](mpz_t c, mpz_t a, mpz_t b, mpz_t) { mpz_add(c, a, b); }) SIZES;
 BENCHMARK_CAPTURE(GMP_op, sub, Shape::Full, [](mpz_t c, mpz_t a, mpz_t b, mpz_t) { mpz_sub(c, a, b); }) SIZES;
 // A macro's lambda argument and the SIZES after it read best as written.

@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Decimal arithmetic: IQ against GNU bc and GMP, in one run, as a Markdown table.
 
-IQ and GMP come from the iq_bench program (Google Benchmark, median of the
-repetitions). bc runs once, as one process at scale=2 on a terminal so that it
+IQ, GMP and the earlier IQ kept in bench/iq_reference.cpp come from the iq_bench
+program (Google Benchmark, median of the repetitions). bc runs once, as one process at scale=2 on a terminal so that it
 prints each line as it ends: every batch of N operations is followed by a marker
 line, and a batch's time is the gap between two markers, so bc's start-up never
 counts. The time of the same loop storing a copy instead of a result is taken
@@ -124,18 +124,22 @@ def main():
         if line.strip():
             digits, *numbers = line.split()
             operands[int(digits)] = numbers
+    load_before = os.getloadavg()[0]
     ours = run_google_benchmark(program)
     bc = bc_times(operands)
+    load_after = os.getloadavg()[0]
 
-    print(f"Machine: {machine()}; {time.strftime('%Y-%m-%d')}. Medians of {REPEATS} runs.\n")
-    print("| operation | digits | IQ | GNU bc | GMP | bc / IQ | IQ / GMP |")
-    print("|---|---:|---:|---:|---:|---:|---:|")
+    print(f"Machine: {machine()}; {time.strftime('%Y-%m-%d')}; load average {load_before:.1f} before, "
+          f"{load_after:.1f} after. Medians of {REPEATS} runs.\n")
+    print("| operation | digits | IQ | earlier IQ | GNU bc | GMP | bc / IQ | IQ / GMP |")
+    print("|---|---:|---:|---:|---:|---:|---:|---:|")
     for op in OPS:
         for digits in sorted(operands):
             iq, gmp, b = ours[(f"IQ_{op}", digits)], ours[(f"GMP_{op}", digits)], bc[(op, digits)]
+            earlier = ours[(f"Ref_{op}", digits)]
             shown = f"{digits // 2} × {digits // 2}" if op == "mul" else (
                 f"{digits} / {digits // 2}" if op == "div" else str(digits))
-            print(f"| {op} | {shown} | {fmt(iq)} | {fmt(b)} | {fmt(gmp)} | {b / iq:.1f} | {iq / gmp:.1f} |")
+            print(f"| {op} | {shown} | {fmt(iq)} | {fmt(earlier)} | {fmt(b)} | {fmt(gmp)} | {b / iq:.1f} | {iq / gmp:.1f} |")
 
 
 if __name__ == "__main__":

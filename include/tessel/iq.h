@@ -76,6 +76,7 @@ protected:
 
 private:
   void init();
+  void addSigned(const IQ& o, bool oMinus);
   void trim(int from);  // recount `used`, looking down from limb `from`
   int absCompare(const IQ& o) const;
   // |this| = (|this| * 10^scale) / |d|, truncated; throws on a zero divisor or overflow.

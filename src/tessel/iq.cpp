@@ -2,9 +2,9 @@
 #include <tessel/iq.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <type_traits>
 
 // Limb arrays below are whole numbers of hundredths, least significant limb first.
 namespace {
@@ -16,11 +16,9 @@ const int N = IQ::LIMBS;
 // The top limb holds only 8 digits: 10^512 = TOP_LIMIT * BASE^(N-1).
 const uint32_t TOP_LIMIT = 100000000u;
 const uint32_t POW10[10] = {1u, 10u, 100u, 1000u, 10000u, 100000u, 1000000u, 10000000u, 100000000u, 1000000000u};
-// Room for a product of two numbers, with a spare limb for carries.
-const int WIDE = 2 * N + 1;
 
 // Unsigned whole numbers in base 2^64 for the square root's search, where halving
-// is a shift. 30 words hold 10^514, and the square of anything the search squares.
+// is a shift. 30 words hold 2^32 times any number.
 using u128 = unsigned __int128;
 struct Binary {
   static const int WORDS = 30;
@@ -62,49 +60,36 @@ struct Binary {
     }
     trim();
   }
-  void halve() {
-    for (int i = 0; i < n; ++i) w[i] = (w[i] >> 1) | (i + 1 < n ? w[i + 1] << 63 : 0);
-    trim();
-  }
   int compare(const Binary& o) const {
     if (n != o.n) return n < o.n ? -1 : 1;
     for (int i = n - 1; i >= 0; --i)
       if (w[i] != o.w[i]) return w[i] < o.w[i] ? -1 : 1;
     return 0;
   }
-  static void square(const Binary& a, Binary& out) {
-    out.n = 2 * a.n;
-    std::fill(out.w, out.w + out.n, 0);
-    for (int i = 0; i < a.n; ++i) {
-      u128 carry = 0;
-      for (int j = 0; j < a.n; ++j) {
-        carry += u128(a.w[i]) * a.w[j] + out.w[i + j];
-        out.w[i + j] = uint64_t(carry);
-        carry >>= 64;
-      }
-      out.w[i + a.n] = uint64_t(carry);
-    }
+  // Bits g to g + 63.
+  uint64_t window(int g) const {
+    const int at = g / 64, shift = g % 64;
+    uint64_t out = at < n ? w[at] >> shift : 0;
+    if (shift && at + 1 < n) out |= w[at + 1] << (64 - shift);
+    return out;
+  }
+  Binary shiftedRight(int bits) const {
+    Binary out;
+    out.n = std::max(0, n - bits / 64);
+    for (int i = 0; i < out.n; ++i) out.w[i] = window(bits + 64 * i);
     out.trim();
+    return out;
+  }
+  static Binary of(uint64_t v) {
+    Binary b;
+    b.w[0] = v;
+    b.n = v != 0;
+    return b;
   }
   static Binary fromLimbs(const uint32_t* v, int nv) {
     Binary b;
     for (int i = nv - 1; i >= 0; --i) b.mulAdd(BASE, v[i]);
     return b;
-  }
-  // Base-10^9 limbs of this number, which must be below 10^512.
-  void toLimbs(uint32_t* out) const {
-    Binary rest = *this;
-    std::fill(out, out + N, 0);
-    for (int k = 0; rest.n > 0; ++k) {
-      uint64_t rem = 0;
-      for (int i = rest.n - 1; i >= 0; --i) {
-        u128 t = (u128(rem) << 64) | rest.w[i];
-        rest.w[i] = uint64_t(t / BASE);
-        rem = uint64_t(t % BASE);
-      }
-      rest.trim();
-      out[k] = uint32_t(rem);
-    }
   }
 };
 
@@ -121,19 +106,23 @@ bool fitsRange(const uint32_t* v, int n) {
   return n < N || (n == N && v[N - 1] < TOP_LIMIT);
 }
 
-// v *= m in place; returns the carry limb.
+// v *= m in place (m < BASE); returns the carry limb. The products are split apart
+// first, so that only a carry of 0 or 1 runs from limb to limb.
 uint32_t mulSmall(uint32_t* v, int n, uint32_t m) {
-  uint64_t carry = 0;
+  uint64_t high = 0;
+  uint32_t carry = 0;
   for (int i = 0; i < n; ++i) {
-    uint64_t t = uint64_t(v[i]) * m + carry;
-    v[i] = uint32_t(t % BASE);
-    carry = t / BASE;
+    const uint64_t p = uint64_t(v[i]) * m, pHigh = p / BASE;
+    const uint64_t t = p - pHigh * BASE + high + carry;  // below 2 BASE
+    carry = t >= BASE;
+    v[i] = uint32_t(carry ? t - BASE : t);
+    high = pHigh;
   }
-  return uint32_t(carry);
+  return uint32_t(high + carry);
 }
 
 // v /= d in place (0 < d < BASE); returns the remainder.
-template <typename Divisor> uint32_t divSmall(uint32_t* v, int n, Divisor d) {
+uint32_t divSmall(uint32_t* v, int n, uint32_t d) {
   uint64_t rem = 0;
   for (int i = n - 1; i >= 0; --i) {
     uint64_t t = rem * BASE + v[i];
@@ -143,93 +132,155 @@ template <typename Divisor> uint32_t divSmall(uint32_t* v, int n, Divisor d) {
   return uint32_t(rem);
 }
 
-// Constant divisors let the compiler replace the division by a multiplication.
-template <uint32_t D> uint32_t divSmallBy(uint32_t* v, int n) {
-  return divSmall(v, n, std::integral_constant<uint64_t, D>());
-}
-
-// acc[0..n) += v[0..nv) with carry; acc must have room for the final carry (n > nv).
-void addInto(uint32_t* acc, int n, const uint32_t* v, int nv) {
-  uint32_t carry = 0;
-  for (int i = 0; i < n && (i < nv || carry); ++i) {
-    uint32_t t = acc[i] + (i < nv ? v[i] : 0) + carry;
-    carry = t >= BASE;
-    acc[i] = carry ? t - BASE : t;
+// Moves each column's excess over BASE into the next one, every column at once, so
+// that no column waits for the carry from below: afterwards each is below
+// BASE + 2^64 / BASE. acc[n] takes the top column's excess.
+void spreadColumns(uint64_t* acc, int n) {
+  uint64_t below = 0;
+  for (int k = 0; k < n; ++k) {
+    const uint64_t over = acc[k] / BASE;
+    acc[k] = acc[k] - over * BASE + below;
+    below = over;
   }
+  acc[n] += below;
 }
 
-// out[0..na+nb) = a * b. Products are summed in 64-bit columns and the columns
-// are carried every 16 rows, before 16 products of up to 10^18 could overflow them.
-void mulLimbs(const uint32_t* a, int na, const uint32_t* b, int nb, uint32_t* out) {
-  const int n = na + nb;
-  uint64_t acc[WIDE];
-  std::fill(acc, acc + n, 0);
-  auto carryColumns = [&] {
-    uint64_t carry = 0;
-    for (int k = 0; k < n; ++k) {
-      uint64_t t = acc[k] + carry;
-      acc[k] = t % BASE;
-      carry = t / BASE;
-    }
-  };
-  for (int i = 0; i < na;) {
-    const int blockEnd = std::min(na, i + 16);
-    for (; i < blockEnd; ++i) {
-      const uint64_t ai = a[i];
-      if (!ai) continue;
+// acc[0..nx+ny] += the column sums of x * y without the product x[0] * y[0]. The
+// columns are spread after every 16 rows but the last, before 16 more products below
+// 10^18 could overflow them: each column ends below 16 * 10^18 + 2^64 / BASE.
+// Rows go in pairs, so that each column is loaded and stored once for two products.
+void mulColumns(const uint32_t* x, int nx, const uint32_t* y, int ny, uint64_t* acc) {
+  for (int i = 0; i < nx;) {
+    for (const int blockEnd = std::min(nx, i + 16); i < blockEnd; i += 2) {
+      const uint64_t x0 = x[i], x1 = i + 1 < blockEnd ? x[i + 1] : 0;
       uint64_t* row = acc + i;
-      for (int j = 0; j < nb; ++j) row[j] += ai * b[j];
+      if (i) row[0] += x0 * y[0];
+      for (int j = 1; j < ny; ++j) row[j] += x0 * y[j] + x1 * y[j - 1];
+      row[ny] += x1 * y[ny - 1];
     }
-    carryColumns();
+    if (i < nx) spreadColumns(acc, nx + ny);
   }
-  for (int k = 0; k < n; ++k) out[k] = uint32_t(acc[k]);
 }
 
-// q[0..nu-nv] = u / v, long division on limbs (nu >= nv >= 2, v[nv-1] != 0).
-// Each quotient limb is estimated from the top two limbs and corrected at most twice.
-// One algorithm whose steps share the scaled operands: it reads best whole.
+int compareLimbs(const uint32_t* a, int na, const uint32_t* b, int nb) {
+  if (na != nb) return na < nb ? -1 : 1;
+  for (int i = na - 1; i >= 0; --i)
+    if (a[i] != b[i]) return a[i] < b[i] ? -1 : 1;
+  return 0;
+}
+
+// What a signed limb x carries into the next: floor(x / BASE), mostly 0.
+int64_t carryOf(int64_t x) { return x >= 0 && x < int64_t(BASE) ? 0 : x / int64_t(BASE) - (x % int64_t(BASE) < 0); }
+
+// q[0..nu-nv] = u / v, long division on limbs (nu >= nv >= 2, v[nv-1] != 0). Each
+// quotient limb is estimated in floating point from the remainder's top four limbs
+// over the divisor's top three, and its product with the divisor taken off without
+// carries: the remainder's limbs are signed and unnormalised, spread before they
+// could overflow, so that the subtraction has no chain from limb to limb. An
+// estimate can be one off; the next limb's estimate takes the difference up, the
+// end puts right the last one.
+// One algorithm whose steps share the remainder's limbs: it reads best whole.
 void divLimbs(const uint32_t* u, int nu, const uint32_t* v, int nv, uint32_t* q) {
-  // Scale both so that the divisor's top limb is at least BASE/2.
+  // Scale both so that the divisor's top limb is at least BASE/2: the remainder's
+  // unnormalised limbs, rounded to doubles, then move the estimate by far less than 1.
   const uint32_t scale = BASE / (v[nv - 1] + 1);
-  uint32_t un[N + 2] = {}, vn[N] = {};
+  uint32_t un[N + 2], vn[N + 1];
   std::copy(u, u + nu, un);
   un[nu] = mulSmall(un, nu, scale);
   std::copy(v, v + nv, vn);
   mulSmall(vn, nv, scale);
 
-  const uint64_t vTop = vn[nv - 1], vNext = vn[nv - 2];
+  int64_t rest[N + 2], digits[N + 2];
+  std::copy(un, un + nu + 1, rest);
+  const double inverse = 1 / ((double(vn[nv - 1]) * BASE + vn[nv - 2]) * BASE + (nv > 2 ? vn[nv - 3] : 0));
+  uint64_t sinceSpread = 0;  // sum of |qhat| since the limbs were last spread
   for (int j = nu - nv; j >= 0; --j) {
-    const uint64_t top = uint64_t(un[j + nv]) * BASE + un[j + nv - 1];
-    uint64_t qhat = top / vTop, rhat = top % vTop;
-    while (qhat >= BASE || qhat * vNext > rhat * BASE + un[j + nv - 2]) {
-      --qhat;
-      rhat += vTop;
-      if (rhat >= BASE) break;
-    }
-    // un[j..j+nv] -= qhat * vn
-    int64_t borrow = 0;
-    uint64_t carry = 0;
-    for (int i = 0; i < nv; ++i) {
-      const uint64_t p = qhat * vn[i] + carry;
-      carry = p / BASE;
-      int64_t t = int64_t(un[i + j]) - int64_t(p % BASE) - borrow;
-      borrow = t < 0;
-      un[i + j] = uint32_t(t < 0 ? t + BASE : t);
-    }
-    int64_t t = int64_t(un[j + nv]) - int64_t(carry) - borrow;
-    if (t < 0) {  // qhat was one too large: add the divisor back
-      --qhat;
-      uint32_t c = 0;
-      for (int i = 0; i < nv; ++i) {
-        uint32_t s = un[i + j] + vn[i] + c;
-        c = s >= BASE;
-        un[i + j] = c ? s - BASE : s;
+    const int top = j + nv;
+    const double numerator = ((double(rest[top]) * BASE + double(rest[top - 1])) * BASE + double(rest[top - 2])) *
+                                 BASE +
+                             (top > 2 ? double(rest[top - 3]) : 0);
+    const double estimate = numerator * inverse;
+    const int64_t qhat = int64_t(estimate) - (estimate < 0 && double(int64_t(estimate)) != estimate);  // floor
+    const uint64_t size = uint64_t(qhat < 0 ? -qhat : qhat);
+    int64_t* row = rest + j;
+    // From the top down, so that the next estimate's limbs are ready first.
+    if (qhat >= 0)
+      for (int i = nv - 1; i >= 0; --i) row[i] -= int64_t(size * vn[i]);
+    else
+      for (int i = nv - 1; i >= 0; --i) row[i] += int64_t(size * vn[i]);
+    rest[top - 1] = int64_t(__int128(rest[top]) * BASE + rest[top - 1]);  // what is left is below 2 BASE^top
+    rest[top] = 0;
+    digits[j] = qhat;
+    // After a spread the limbs are below BASE + 2^63 / BASE; each step adds below
+    // |qhat| BASE, and |qhat| < 2 BASE (in practice qhat <= BASE).
+    sinceSpread += size;
+    if (sinceSpread > 7 * uint64_t(BASE)) {
+      sinceSpread = 0;
+      int64_t below = 0;
+      for (int i = j; i < top - 1; ++i) {
+        const int64_t over = rest[i] / int64_t(BASE);
+        rest[i] += below - over * int64_t(BASE);
+        below = over;
       }
-      t += c;  // the carry out of the add-back cancels the borrow: the top limb is 0 again
+      rest[top - 1] += below;
     }
-    un[j + nv] = uint32_t(t);
-    q[j] = uint32_t(qhat);
   }
+  // The remainder, carried into limbs 0..nv-1 and a signed top; then put right.
+  for (int pass = 0; pass < 2; ++pass) {  // limbs then within BASE + 10 of 0
+    int64_t below = 0;
+    for (int i = 0; i < nv; ++i) {
+      const int64_t over = rest[i] / int64_t(BASE);
+      rest[i] += below - over * int64_t(BASE);
+      below = over;
+    }
+    rest[nv] += below;
+  }
+  int64_t carry = 0;
+  for (int i = 0; i < nv; ++i) {
+    const int64_t x = rest[i] + carry;
+    carry = carryOf(x);
+    un[i] = uint32_t(x - carry * int64_t(BASE));
+  }
+  carry += rest[nv];
+  while (carry != 0 || compareLimbs(un, usedLimbs(un, nv), vn, nv) >= 0) {  // below 0, or not below vn
+    const bool add = carry < 0;  // the quotient was too large: add the divisor back
+    int64_t c = 0;
+    for (int i = 0; i < nv; ++i) {
+      const int64_t x = int64_t(un[i]) + (add ? int64_t(vn[i]) : -int64_t(vn[i])) + c;
+      c = carryOf(x);
+      un[i] = uint32_t(x - c * int64_t(BASE));
+    }
+    carry += c;
+    digits[0] += add ? -1 : 1;
+  }
+  carry = 0;
+  for (int j = 0; j <= nu - nv; ++j) {
+    const int64_t x = digits[j] + carry;
+    carry = carryOf(x);
+    q[j] = uint32_t(x - carry * int64_t(BASE));
+  }
+}
+
+// out[0..n] = the columns acc[0..n] as mulColumns leaves them, carried into limbs;
+// returns the carry out of the top.
+uint32_t carryColumns(uint64_t* acc, int n, uint32_t* out) {
+  uint64_t carry = 0;
+  if (n < 12) {  // few columns: the carry's chain through each division is short
+    for (int k = 0; k <= n; ++k) {
+      const uint64_t t = acc[k] + carry;
+      carry = t / BASE;
+      out[k] = uint32_t(t - carry * BASE);
+    }
+    return uint32_t(carry);
+  }
+  spreadColumns(acc, n);
+  spreadColumns(acc, n);  // each column now below BASE + 19: a carry is 0 or 1
+  for (int k = 0; k <= n; ++k) {
+    const uint64_t t = acc[k] + carry;
+    carry = t >= BASE;
+    out[k] = uint32_t(carry ? t - BASE : t);
+  }
+  return uint32_t(carry);
 }
 
 // The product of two magnitudes as schoolbook digit arithmetic forms it: one partial
@@ -237,34 +288,103 @@ void divLimbs(const uint32_t* u, int nu, const uint32_t* v, int nv, uint32_t* q)
 // downward shift. So the result can be 0.01 below the truncated exact product.
 // r gets the limbs in use and nr their count; false when a partial product or the
 // sum leaves the range.
+//
+// In limbs that is one product: a * (b * 10^7) / BASE, b * 10^7 being b's whole part
+// moved into whole limbs and its two fraction digits into the bottom limb. Only the
+// bottom column, a[0] times those digits, would truncate as one; it is replaced by
+// the two truncated partials, times BASE.
 bool multCore(const uint32_t* a, int na, const uint32_t* b, int nb, uint32_t* r, int& nr) {
-  uint32_t whole[N];  // b's digits from position 2 up: b / 100
-  std::copy(b, b + nb, whole);
-  const uint32_t fraction = divSmallBy<100>(whole, nb);
-  const int nw = usedLimbs(whole, nb);
-  const int n = std::max(na + nw, na + 1) + 1;
-
-  uint32_t sum[WIDE + 1];
-  std::fill(sum, sum + n, 0);
-  if (na && nw) mulLimbs(a, na, whole, nw, sum);
-
-  const uint32_t digits[2] = {fraction / 10, fraction % 10};  // tenths, hundredths
-  for (int k = 0; k < 2; ++k) {
-    if (!digits[k] || !na) continue;
+  nr = 0;
+  if (!na || !nb) return true;
+  const uint32_t fraction = b[0] % 100, tenths = fraction / 10, hundredths = fraction % 10;
+  if (na == N && (tenths || hundredths)) {  // a fraction digit's partial must fit before its shift
     uint32_t part[N + 1];
-    std::copy(a, a + na, part);
-    part[na] = mulSmall(part, na, digits[k]);
-    if (!fitsRange(part, na + 1)) return false;
-    if (k == 0)
-      divSmallBy<10>(part, na + 1);
-    else
-      divSmallBy<100>(part, na + 1);
-    addInto(sum, n, part, na + 1);
+    std::copy(a, a + N, part);
+    part[N] = mulSmall(part, N, std::max(tenths, hundredths));
+    if (!fitsRange(part, N + 1)) return false;
   }
-  if (!fitsRange(sum, n)) return false;
-  nr = usedLimbs(sum, n);
-  std::copy(sum, sum + nr, r);
+  uint32_t scaled[N + 1];  // b * 10^7; 10^7 * 100 = BASE, so no digit crosses more than one limb
+  scaled[0] = fraction * 10000000u;
+  for (int k = 1; k < nb; ++k) scaled[k] = b[k - 1] / 100 + b[k] % 100 * 10000000u;
+  scaled[nb] = b[nb - 1] / 100;
+  const int ns = usedLimbs(scaled, nb + 1), n = na + ns;
+
+  uint64_t acc[2 * N + 2];
+  std::fill(acc, acc + n + 1, 0);
+  acc[0] = (a[0] * uint64_t(tenths) / 10 + a[0] * uint64_t(hundredths) / 100) * BASE;
+  if (na <= ns)
+    mulColumns(a, na, scaled, ns, acc);
+  else
+    mulColumns(scaled, ns, a, na, acc);
+  uint32_t product[2 * N + 2];
+  if (carryColumns(acc, n, product) || !fitsRange(product + 1, n)) return false;
+  nr = usedLimbs(product + 1, n);
+  std::copy(product + 1, product + 1 + nr, r);
   return true;
+}
+
+// out = a * b exactly, and its limbs in use (na, nb >= 1, at most N + 1 limbs each).
+int mulExact(const uint32_t* a, int na, const uint32_t* b, int nb, uint32_t* out) {
+  uint64_t acc[2 * N + 4];
+  std::fill(acc, acc + na + nb + 1, 0);
+  acc[0] = uint64_t(a[0]) * b[0];
+  mulColumns(a, na, b, nb, acc);
+  carryColumns(acc, na + nb, out);
+  return usedLimbs(out, na + nb);
+}
+
+// v[0..n) += add (below BASE); returns the limbs in use, v having room for a new one.
+int addSmallLimbs(uint32_t* v, int n, uint32_t add) {
+  for (int i = 0; add; ++i) {
+    const uint32_t t = (i < n ? v[i] : 0) + add;
+    add = t >= BASE;
+    v[i] = add ? t - BASE : t;
+    n = std::max(n, i + 1);
+  }
+  return n;
+}
+
+// x = (x + m / x) / 2, Newton's step toward floor(sqrt(m)) from above (x > 0, m of nm
+// limbs); returns x's limbs in use.
+int newtonStep(const uint32_t* m, int nm, uint32_t* x, int nx) {
+  uint32_t q[N + 3] = {};
+  if (nx == 1) {
+    std::copy(m, m + nm, q);
+    divSmall(q, nm, x[0]);
+  } else if (nm >= nx) {
+    divLimbs(m, nm, x, nx, q);
+  }
+  uint32_t carry = 0;  // q < x, so the sum has at most nx + 1 limbs
+  for (int i = 0; i < nx; ++i) {
+    const uint32_t t = x[i] + q[i] + carry;
+    carry = t >= BASE;
+    x[i] = carry ? t - BASE : t;
+  }
+  x[nx] = carry;
+  divSmall(x, nx + 1, 2);
+  return usedLimbs(x, nx + 1);
+}
+
+// root = floor(sqrt(m)) for m of nm limbs in use (at most N + 1), and its limbs in
+// use. Started from the root of m's top half, Newton's step from above leaves at
+// most one to take off, which the square shows.
+int sqrtLimbs(const uint32_t* m, int nm, uint32_t* root) {
+  if (nm <= 2) {
+    const uint64_t v = nm ? (nm == 2 ? uint64_t(m[1]) * BASE : 0) + m[0] : 0;
+    uint64_t x = uint64_t(std::sqrt(double(v)));
+    while (x * x > v) --x;
+    while ((x + 1) * (x + 1) <= v) ++x;
+    root[0] = uint32_t(x % BASE);
+    root[1] = uint32_t(x / BASE);
+    return usedLimbs(root, 2);
+  }
+  const int h = std::max(1, (nm - 2) / 4);  // x = (sqrt(m / BASE^2h) + 1) * BASE^h > sqrt(m)
+  uint32_t x[N + 3] = {}, square[2 * N + 6];
+  int nx = h + addSmallLimbs(x + h, sqrtLimbs(m + 2 * h, nm - 2 * h, x + h), 1);
+  do nx = newtonStep(m, nm, x, nx);
+  while (compareLimbs(square, mulExact(x, nx, x, nx, square), m, nm) > 0);
+  std::copy(x, x + nx, root);
+  return nx;
 }
 
 }  // namespace
@@ -305,8 +425,7 @@ void IQ::set(const IQ& o) { *this = o; }
 
 const IQ& IQ::operator=(const IQ& o) {
   if (this != &o) {
-    std::copy(o.limb, o.limb + o.used, limb);
-    if (used > o.used) std::fill(limb + o.used, limb + used, 0u);
+    std::copy(o.limb, o.limb + std::max(used, o.used), limb);  // limbs above `used` are 0 in both
     used = o.used;
     minus = o.minus;
     error = o.error;
@@ -446,15 +565,15 @@ void IQ::mult(unsigned char m) {
   }
 }
 
+// multCore reads all of a and b before it writes, so this may be one of them.
 void IQ::setAbsMult(const IQ& a, const IQ& b) {
-  uint32_t r[N];
+  const int before = used;
   int nr = 0;
-  if (!multCore(a.limb, a.used, b.limb, b.used, r, nr)) {
+  if (!multCore(a.limb, a.used, b.limb, b.used, limb, nr)) {
     init();
     setError(1);
   }
-  std::copy(r, r + nr, limb);
-  if (used > nr) std::fill(limb + nr, limb + used, 0u);
+  if (before > nr) std::fill(limb + nr, limb + before, 0u);
   used = nr;
 }
 
@@ -477,22 +596,33 @@ IQ IQ::operator*(const IQ& o) const {
   return product;
 }
 
-void IQ::operator+=(const IQ& o) {
-  if (minus == o.minus) {
-    absPlus(o);
-  } else if (!isAbsLessThan(o)) {
-    absMinus(o);  // the left operand's magnitude is at least as large: its sign stays
-  } else {
-    IQ larger(o);
-    larger.absMinus(*this);
-    set(larger);
-  }
-}
+void IQ::operator+=(const IQ& o) { addSigned(o, o.minus); }
 
-void IQ::operator-=(const IQ& o) {
-  IQ negated(o);
-  negated.minus = !o.minus;
-  *this += negated;
+void IQ::operator-=(const IQ& o) { addSigned(o, !o.minus); }
+
+// this += o with o's sign taken as oMinus.
+void IQ::addSigned(const IQ& o, bool oMinus) {
+  if (minus == oMinus) {
+    absPlus(o);
+  } else if (absCompare(o) >= 0) {  // as absMinus, without its second comparison
+    uint32_t borrow = 0;            // the left operand's magnitude is at least as large: its sign stays
+    for (int i = 0; i < used && (i < o.used || borrow); ++i) {
+      const uint32_t take = o.limb[i] + borrow;
+      borrow = limb[i] < take;
+      limb[i] = borrow ? limb[i] + BASE - take : limb[i] - take;
+    }
+    trim(used);
+  } else {  // o's magnitude less this one, with o's sign and error code
+    uint32_t borrow = 0;
+    for (int i = 0; i < o.used; ++i) {
+      const uint32_t take = limb[i] + borrow;
+      borrow = o.limb[i] < take;
+      limb[i] = borrow ? o.limb[i] + BASE - take : o.limb[i] - take;
+    }
+    trim(o.used);
+    minus = oMinus;
+    error = o.error;
+  }
 }
 
 const IQ IQ::operator+(const IQ& o) const {
@@ -520,16 +650,26 @@ void IQ::absQuotient(const IQ& d, unsigned scale) {
   u[used] = mulSmall(u, used, POW10[scale]);
   const int nu = usedLimbs(u, used + 1);
 
-  uint32_t q[N + 1] = {};
+  uint32_t q[N + 1];
+  int nq = 0;
   if (d.used == 1) {
     std::copy(u, u + nu, q);
     divSmall(q, nu, d.limb[0]);
+    nq = nu;
+  } else if (nu >= d.used && nu <= 4 && d.used == 2) {  // one 128-bit division
+    u128 value = 0;
+    for (int i = nu - 1; i >= 0; --i) value = value * BASE + u[i];
+    u128 quotient = value / (uint64_t(d.limb[1]) * BASE + d.limb[0]);
+    for (nq = 0; nq < 3; ++nq, quotient /= BASE) q[nq] = uint32_t(quotient % BASE);
   } else if (nu >= d.used) {
     divLimbs(u, nu, d.limb, d.used, q);
+    nq = nu - d.used + 1;
   }
-  if (!fitsRange(q, N + 1)) setError(1);
-  std::copy(q, q + N, limb);
-  trim(N);
+  if (!fitsRange(q, nq)) setError(1);
+  nq = usedLimbs(q, nq);
+  std::copy(q, q + nq, limb);
+  if (used > nq) std::fill(limb + nq, limb + used, 0u);
+  used = nq;
 }
 
 void IQ::absHardDiv(const IQ& d) { absDiv(d); }
@@ -583,45 +723,127 @@ void IQ::pow(unsigned n) {
 
 // A halving search, not an exact root: the square root of 16 gives 3.97.
 // r = 0, step = the value; while 0.01 <= step: r += step if r * r < value, else
-// r -= step; step = step / 2. In hundredths the steps are the value shifted right,
-// and r never drops below 0 (the first step sets it to the value, the later ones
-// add up to less), so the search runs on binary whole numbers. r * r, truncated
-// as multiplication truncates it, is floor(r^2 / 100) or one less; only when
-// floor(r^2 / 100) equals the value does the exact product decide. A square beyond
-// the range is above every number.
+// r -= step; step = step / 2. In hundredths the steps are the value V shifted
+// right, and r * r truncated as multiplication truncates it is sq(r) =
+// floor(r^2 / 100) or one less, beyond the range above every number.
+//
+// sq only grows with r from r = 50 on, and is below 25 under it. So for V >= 25
+// the search asks each time whether r is below one threshold T, the least r with
+// sq(r) >= V: T is c = ceil(sqrt(100 V)) or c + 1, which sq(c) decides. The search
+// then runs on d = r - T without squares: in chunks of up to 32 steps on d's and
+// the steps' top 64 bits, where a decision is certain while |d| exceeds the error
+// the cut bits can have, each chunk's sum of steps added exactly in one pass, and
+// on plain integers once the steps fit in 60 bits.
 IQ& IQ::sqrt() {
   if (minus) throw "IQ::sqrt(-cos);";
   const Binary value = Binary::fromLimbs(limb, used);
-  Binary low = value;  // 100 * value: squares below it are below the value
-  low.mulAdd(100, 0);
-  Binary high = low;  // 100 * value + 100: squares from it on are not below
-  high.mulAdd(1, 100);
-  const int tooManyBits = (high.bits() + 3) / 2 + 1;
-
-  Binary r, step = value, square;
-  auto squareIsBelow = [&] {
-    if (r.bits() > tooManyBits) return false;
-    Binary::square(r, square);
-    if (square.compare(low) < 0) return true;
-    if (square.compare(high) >= 0) return false;
-    IQ root, exact;
-    r.toLimbs(root.limb);
-    root.trim(N);
-    int n = 0;
-    if (!multCore(root.limb, root.used, root.limb, root.used, exact.limb, n)) return false;
-    exact.used = n;
-    return exact.isAbsLessThan(*this);
-  };
-  while (step.n > 0) {
-    if (squareIsBelow())
-      r += step;
-    else
-      r -= step;
-    step.halve();
+  if (value.n == 0 || value.bits() <= 62) {  // V < 2^62: squares fit in 128 bits
+    const uint64_t v = value.n ? value.w[0] : 0;
+    uint64_t r = 0;
+    for (uint64_t step = v; step; step >>= 1) {
+      const uint64_t whole = r / 100, tenths = r / 10 % 10, hundredths = r % 10;
+      const u128 square = u128(r) * whole + u128(r) * tenths / 10 + u128(r) * hundredths / 100;
+      r = square < v ? r + step : r - step;
+    }
+    init();
+    limb[0] = uint32_t(r % BASE);
+    limb[1] = uint32_t(r / BASE);
+    trim(2);
+    return *this;
   }
+
+  uint32_t t[N + 2];  // T
+  int nt = 0;
+  {
+    uint32_t m[N + 1];  // 100 V - 1, whose root plus one is c
+    std::copy(limb, limb + used, m);
+    m[used] = mulSmall(m, used, 100);
+    int nm = usedLimbs(m, used + 1);
+    for (int i = 0; m[i]-- == 0; ++i) m[i] = BASE - 1;
+    nm = usedLimbs(m, nm);
+    nt = addSmallLimbs(t, sqrtLimbs(m, nm, t), 1);
+    uint32_t square[N];
+    int ns = 0;
+    if (multCore(t, nt, t, nt, square, ns) && compareLimbs(square, ns, limb, used) < 0) nt = addSmallLimbs(t, nt, 1);
+  }
+
+  // d = r - T in sign and magnitude; r starts at 0.
+  Binary d = Binary::fromLimbs(t, nt);
+  bool negative = true;
+  auto add = [&](const Binary& x, bool xNegative) {  // d += x, signed
+    if (negative == xNegative) {
+      d += x;
+    } else if (d.compare(x) >= 0) {
+      d -= x;
+    } else {
+      Binary rest = x;
+      rest -= d;
+      d = rest;
+      negative = xNegative;
+    }
+    if (d.n == 0) negative = false;
+  };
+  const int steps = value.bits();  // step k is V >> k, for k below this
+  bool exact = false;              // d is in `last` from when the steps fit in 60 bits
+  int64_t last = 0;
+  for (int k = 0; k < steps;) {
+    const Binary step = value.shiftedRight(k);
+    const int cut = std::max(0, step.bits() - 60);
+    if (d.bits() - cut > 62) {  // |d| too large for the window: one exact step
+      add(step, !negative);
+      ++k;
+      continue;
+    }
+    int64_t near = int64_t(d.window(cut));
+    if (negative) near = -near;
+    if (cut == 0) {  // exact from here on
+      for (uint64_t s = step.window(0); k < steps; ++k, s >>= 1) near += near < 0 ? int64_t(s) : -int64_t(s);
+      last = near;
+      exact = true;
+      break;
+    }
+    // Up to 32 steps on the windows: each cut step is up to 1 short, so after m steps
+    // |near - d / 2^cut| < m + 1. Their sum, sum s_i (step >> i) with s_i = +-1, is
+    // (weights * step - low) / 2^(m-1): weights = sum s_i 2^(m-1-i), low = sum s_i
+    // 2^(m-1-i) (step mod 2^i).
+    const uint64_t top = step.window(cut), bottom = step.window(0);
+    int64_t weights = 0, low = 0;
+    int m = 0;
+    for (; m < 32 && k + m < steps && (near > m + 1 || near < -(m + 1)); ++m) {
+      const int64_t sign = near < 0 ? 1 : -1;
+      near += sign * int64_t(top >> m);
+      weights += sign * (int64_t(1) << (31 - m));
+      low += sign * (int64_t(bottom & ((uint64_t(1) << m) - 1)) << (31 - m));
+    }
+    if (m == 0) {
+      add(step, !negative);
+      ++k;
+      continue;
+    }
+    weights >>= 32 - m;  // weighed from 2^31 down: now from 2^(m-1)
+    low >>= 32 - m;
+    const bool sumNegative = weights < 0;
+    if (sumNegative) low = -low;  // |sum| 2^(m-1) = |weights| step - low, never negative
+    Binary sum = step;
+    sum.mulAdd(uint64_t(sumNegative ? -weights : weights), low < 0 ? uint64_t(-low) : 0);
+    if (low > 0) sum -= Binary::of(uint64_t(low));
+    sum = sum.shiftedRight(m - 1);
+    add(sum, sumNegative);
+    k += m;
+  }
+
+  if (!exact) last = negative ? -int64_t(d.window(0)) : int64_t(d.window(0));  // |d| ends small
+
+  // r = T + d, never below 0.
   init();
-  r.toLimbs(limb);
-  trim(N);
+  std::copy(t, t + nt, limb);
+  const uint64_t size = last < 0 ? uint64_t(-last) : uint64_t(last);
+  for (uint64_t carry = size, i = 0; carry; ++i) {
+    const uint64_t have = limb[i], change = carry % BASE;
+    limb[i] = uint32_t(last < 0 ? (have + BASE - change) % BASE : (have + change) % BASE);
+    carry = carry / BASE + (last < 0 ? have < change : have + change >= BASE);
+  }
+  trim(std::min(N, nt + 3));
   return *this;
 }
 
