@@ -1152,13 +1152,14 @@ def matrix_report(graph, sample, only, every=False):
     due = [m for m in sample if results.get(m.id, {}).get("status") in ("killed", "timeout")]
     done = [m for m in due if m.id in matrix]
     undecided = sum(1 for m in sample if m.id not in results)
+    whole = not any(":" in where for where in only or [])  # files, not lines of them
     complete = every and not undecided and len(done) == len(due)
     print(f"\nkill matrix: {len(done)} of the {len(due)} mutants killed or timed out in {RESULTS.name}"
           f"{f' ({len(due) - len(done)} still to run with --matrix)' if len(due) > len(done) else ''}")
     if every:
         print(f"  of every mutant of {' '.join(only or ['the universe'])}: {len(sample)}, "
               f"{'all decided' if not undecided else f'{undecided} not yet decided'}"
-              f"{', complete' if complete else ', incomplete'}")
+              f"{', complete' if complete else ', incomplete'}{'' if whole else ' (lines, not whole files)'}")
     lost = [m.id for m in done if matrix[m.id]["status"] not in ("killed", "timeout")]
     if lost:
         print(f"  killed before but {', '.join(sorted({matrix[i]['status'] for i in lost}))} here: {' '.join(lost)}")
@@ -1195,8 +1196,8 @@ def matrix_report(graph, sample, only, every=False):
 
     # A test without a unique kill in the sample may hold the only check of a line the sample missed.
     ground = ("may go as far as these files go: a test goes only when every file it covers is among them"
-              if complete else "not a ground to drop any: that takes --all --matrix over every mutant of the files "
-              "the test covers" + (", complete" if every else ""))
+              if complete and whole else "not a ground to drop any: that takes --all --matrix over every mutant "
+              "of the whole files the test covers" + (", complete" if every else ""))
     print(f"\ntests that kill no mutant on their own ({len(spare)} of {sum(map(len, listed.values()))}); {ground}:")
     for suite in suites:
         mine = [(name, line) for s, name, line in spare if s == suite]
