@@ -635,7 +635,6 @@ def every_mutant(graph, sample, only):
     One that is also in the sample keeps the sample's id (and its verdict); the others are named by a
     hash of their own code, so they keep their ids across edits elsewhere."""
     types = type_names(path.read_text(errors="replace") for path in TREE.rglob("*") if path.suffix in SUFFIXES)
-    sampled = {(m.file, m.context, m.col, m.before, m.after): m.id for m in sample}
     found = []
     for path in source_files(UNIVERSE):
         if not graph.suites_reaching(path) or not any(path.startswith(o.split(":")[0]) for o in only or [""]):
@@ -646,8 +645,14 @@ def every_mutant(graph, sample, only):
                 continue
             key = f"{m.file}|{m.op}|{m.context.strip()}|{m.before}|{m.after}"
             seen[key] += 1
-            own = "u" + hashlib.sha256(f"{key}|{seen[key]}".encode()).hexdigest()[:8]
-            found.append(m._replace(id=sampled.get((m.file, m.context, m.col, m.before, m.after), own)))
+            found.append(m._replace(id="u" + hashlib.sha256(f"{key}|{seen[key]}".encode()).hexdigest()[:8]))
+    # A sampled mutant is the one of its code nearest its line: a line may recur in a file.
+    for s in sample:
+        alike = [n for n, m in enumerate(found) if (m.file, m.context, m.col, m.before, m.after) ==
+                 (s.file, s.context, s.col, s.before, s.after) and m.id.startswith("u")]
+        if alike:
+            nearest = min(alike, key=lambda n: abs(found[n].line - s.line))
+            found[nearest] = found[nearest]._replace(id=s.id)
     return found
 
 

@@ -92,15 +92,15 @@ class EveryMutant(unittest.TestCase):
                 return [] if path.startswith("game/") else ["s"]
 
         with tempfile.TemporaryDirectory() as folder, unittest.mock.patch.object(mutate, "TREE", Path(folder)):
-            for name, code in [("src/a.cpp", "int f() { return x < 1; }\n"),
+            for name, code in [("src/a.cpp", "int f() { return x < 1; }\nint f() { return x < 1; }\n"),
                                ("include/t/b.h", "int g(int y) { return y > 2; }\n"), ("game/c.cpp", "int h();\n")]:
                 (Path(folder) / name).parent.mkdir(parents=True, exist_ok=True)
                 (Path(folder) / name).write_text(code)
-            sampled = next(m for m in mutate.Unit("src/a.cpp", "int f() { return x < 1; }\n", set()).mutants()
-                           if m.op == "relational")._replace(id="m001")
+            sampled = next(m for m in mutate.Unit("src/a.cpp", "int f() { return x < 1; }\n" * 2, set()).mutants()
+                           if m.op == "relational" and m.line == 2)._replace(id="m001")
             every = mutate.every_mutant(Graph(), [sampled], None)
             self.assertEqual(sorted({m.file for m in every}), ["include/t/b.h", "src/a.cpp"])  # no suite reaches game/
-            self.assertEqual([m.id for m in every if m.id == "m001"], ["m001"])
+            self.assertEqual([m.line for m in every if m.id == "m001"], [2])  # the same code on line 1 is not it
             self.assertTrue(all(m.id.startswith("u") for m in every if m != sampled))
             self.assertEqual({m.line for m in mutate.every_mutant(Graph(), [], ["include/t/b.h:2-9"])}, set())
 
