@@ -641,11 +641,10 @@ def every_mutant(graph, sample, only):
             continue
         seen = collections.Counter()
         for m in Unit(path, (TREE / path).read_text(errors="surrogateescape"), types).mutants():
-            if not selected(m, only):
-                continue
             key = f"{m.file}|{m.op}|{m.context.strip()}|{m.before}|{m.after}"
-            seen[key] += 1
-            found.append(m._replace(id="u" + hashlib.sha256(f"{key}|{seen[key]}".encode()).hexdigest()[:8]))
+            seen[key] += 1  # counted over the whole file, so that lines picked by --only do not change ids
+            if selected(m, only):
+                found.append(m._replace(id="u" + hashlib.sha256(f"{key}|{seen[key]}".encode()).hexdigest()[:8]))
     # A sampled mutant is the one of its code nearest its line: a line may recur in a file.
     for s in sample:
         alike = [n for n, m in enumerate(found) if (m.file, m.context, m.col, m.before, m.after) ==

@@ -103,6 +103,9 @@ class EveryMutant(unittest.TestCase):
             self.assertEqual([m.line for m in every if m.id == "m001"], [2])  # the same code on line 1 is not it
             self.assertTrue(all(m.id.startswith("u") for m in every if m != sampled))
             self.assertEqual({m.line for m in mutate.every_mutant(Graph(), [], ["include/t/b.h:2-9"])}, set())
+            # Picking lines does not rename what they hold, though the same code is on a line left out.
+            self.assertEqual({m.id for m in every if m.file == "src/a.cpp" and m.line == 2},
+                             {m.id for m in mutate.every_mutant(Graph(), [sampled], ["src/a.cpp:2"])})
 
     def test_only_keeps_to_paths_and_line_ranges(self):
         m = mutate.Mutant("", "src/kro/cfr.cpp", 200, 1, "call", "f();", ";", "f();")
