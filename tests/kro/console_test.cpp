@@ -118,7 +118,7 @@ TEST_F(Exec, QuotesVariablesAndBackslashesMakeTheWords) {
 TEST_F(Exec, OddLinesGiveNothingOrOneErrorAtLevelThree) {
   const std::string name(100000, 'n');
   expectRuns({{"    ", {}}, {"\t", {""}}, {"\"\"", {""}}});
-  EXPECT_EQ(recent(1)[0].first, 4);
+  EXPECT_EQ(recent(1)[0].first + console->exec("    "), 4);  // a blank line returns 0
   expectRuns({{"  nosuch 1", {"error during exec 'nosuch 1': unknow function \"nosuch\""}},
               {"$v", {}, "unknow function \"$v\""},
               {"probe", {"error during exec 'probe'"}},
