@@ -9,6 +9,8 @@
     tools/mutate.py --resample      # a new sample (and so new results)
     tools/mutate.py --matrix        # every test on each killed mutant: which tests kill what
     tools/mutate.py --matrix-report # what each test kills, and what it alone kills
+    tools/mutate.py --all --only include/tessel/array.h   # every mutant of a file, not the sample's
+    tools/mutate.py --all --only src/kro/cfr.cpp:190-230  # every mutant of those lines
 
 Everything lives in build-mutate/: a private copy of the sources (tree/), its build
 (build/), the sample (sample.tsv), the results (results.tsv), the suites' times on
@@ -46,7 +48,8 @@ LISTING = WORK / "last-listing.json"  # the tests of a suite, as the matrix repo
 # The survivors judged equivalent to the original, with the reason: id, file:line, reason.
 EQUIVALENTS = ROOT / "tools" / "mutate_equivalents.tsv"
 
-FOLDERS = ("src", "game", "platform")
+FOLDERS = ("src", "game", "platform")  # the sample's, as the yardstick was drawn
+UNIVERSE = (*FOLDERS, "include")  # what --all mutates: the headers' templates and inline code too
 SUFFIXES = (".cpp", ".h")
 SEED = "giftguard mutants 1"
 SAMPLE_SIZE = 300
@@ -622,9 +625,34 @@ def make_sample(graph, size):
     return [m._replace(id=f"m{n:03d}") for n, m in enumerate(chosen, 1)]
 
 
-def source_files():
-    return sorted(str(p.relative_to(TREE)) for folder in FOLDERS for p in (TREE / folder).rglob("*")
+def source_files(folders=FOLDERS):
+    return sorted(str(p.relative_to(TREE)) for folder in folders for p in (TREE / folder).rglob("*")
                   if p.suffix in SUFFIXES and p.is_file())
+
+
+def every_mutant(graph, sample, only):
+    """Every mutant of the universe's files under `only` that a suite reaches, in file and line order.
+    One that is also in the sample keeps the sample's id (and its verdict); the others are named by a
+    hash of their own code, so they keep their ids across edits elsewhere."""
+    types = type_names(path.read_text(errors="replace") for path in TREE.rglob("*") if path.suffix in SUFFIXES)
+    found = []
+    for path in source_files(UNIVERSE):
+        if not graph.suites_reaching(path) or not any(path.startswith(o.split(":")[0]) for o in only or [""]):
+            continue
+        seen = collections.Counter()
+        for m in Unit(path, (TREE / path).read_text(errors="surrogateescape"), types).mutants():
+            key = f"{m.file}|{m.op}|{m.context.strip()}|{m.before}|{m.after}"
+            seen[key] += 1  # counted over the whole file, so that lines picked by --only do not change ids
+            if selected(m, only):
+                found.append(m._replace(id="u" + hashlib.sha256(f"{key}|{seen[key]}".encode()).hexdigest()[:8]))
+    # A sampled mutant is the one of its code nearest its line: a line may recur in a file.
+    for s in sample:
+        alike = [n for n, m in enumerate(found) if (m.file, m.context, m.col, m.before, m.after) ==
+                 (s.file, s.context, s.col, s.before, s.after) and m.id.startswith("u")]
+        if alike:
+            nearest = min(alike, key=lambda n: abs(found[n].line - s.line))
+            found[nearest] = found[nearest]._replace(id=s.id)
+    return found
 
 
 def apportion(total, weights, caps):
@@ -887,7 +915,9 @@ def run_suite(graph, suite, timeout, flags=FAIL_FAST, log=TEST_LOG):
 
 def decide(m, graph, baseline, jobs, check=None):
     """Builds the mutant and runs the suites that reach its file with check, run_suites (the first
-    failure decides) unless told otherwise: (status, killing test or tests, note)."""
+    failure decides) unless told otherwise: (status, killing test or tests, note). For the first
+    failure each suite is built just before it runs: a header reaches most of the build, and a
+    mutant the first suite kills need not compile the rest."""
     path = TREE / m.file
     original = path.read_bytes()
     text = mutated(original.decode(errors="surrogateescape"), m)
@@ -897,10 +927,12 @@ def decide(m, graph, baseline, jobs, check=None):
     JOURNAL.write_bytes(m.file.encode() + b"\n" + original)
     try:
         replace_file(path, text.encode(errors="surrogateescape"))
+        if check is None:
+            return run_suites(suites, graph, baseline, lambda suite: build_suites(graph, [suite], jobs))
         error = build_suites(graph, suites, jobs)
         if error:
             return "unbuilt", "", error
-        return (check or run_suites)(suites, graph, baseline)
+        return check(suites, graph, baseline)
     finally:
         replace_file(path, original)
         JOURNAL.unlink()
@@ -909,7 +941,7 @@ def decide(m, graph, baseline, jobs, check=None):
 def suites_in_order(path, graph, baseline):
     """The suites reaching the file: the one named like it first, then its library's, quickest first."""
     stem = Path(path).stem.lower()
-    library = path.split("/")[1] if path.startswith("src/") else path.split("/")[0]
+    library = path.split("/")[1] if path.startswith(("src/", "include/")) else path.split("/")[0]
 
     def order(suite):
         name = suite[:-len("_test")].lower()
@@ -919,8 +951,11 @@ def suites_in_order(path, graph, baseline):
     return sorted(graph.suites_reaching(path), key=order)
 
 
-def run_suites(suites, graph, baseline):
+def run_suites(suites, graph, baseline, build_first=lambda suite: None):
     for suite in suites:
+        error = build_first(suite)
+        if error:
+            return "unbuilt", "", error
         code = run_suite(graph, suite, timeout=TIMEOUT_FACTOR * baseline[suite] + TIMEOUT_SLACK)
         if code is None:
             return "timeout", suite, ""
@@ -971,11 +1006,11 @@ def read_equivalents(sample, path=EQUIVALENTS):
     return {row[0]: row[2] for row in rows if len(row) == 3 and where.get(row[0]) == row[1]}
 
 
-def report(sample, results):
+def report(sample, results, folders=FOLDERS):
     if BASELINE.exists():
         baseline = json.loads(BASELINE.read_text())
         print(f"\nmutants of the sources of {baseline['sources']}, copied {baseline['copied']}")
-    print_table("folder", sample, results, lambda m: m.file.split("/")[0], FOLDERS)
+    print_table("folder", sample, results, lambda m: m.file.split("/")[0], folders)
     print_table("operator", sample, results, lambda m: m.op, OPERATORS)
     survivors = [m for m in sample if results.get(m.id, {}).get("status") == "survived"]
     equivalent = read_equivalents(sample)
@@ -1083,11 +1118,10 @@ def run_matrix(args):
     if not RESULTS.exists():
         sys.exit(f"mutate: no results yet in {RESULTS}; run tools/mutate.py first")
     graph = prepare(args)
-    sample = read_sample()
+    mutants = mutants_to_run(args, graph)
     baseline = json.loads(BASELINE.read_text())["suites"]
     results, matrix = read_results(), read_results(MATRIX, MATRIX_FIELDS)
-    todo = [m for m in sample if results.get(m.id, {}).get("status") in ("killed", "timeout")
-            and m.id not in matrix and selected(m, args.only)]
+    todo = [m for m in mutants if results.get(m.id, {}).get("status") in ("killed", "timeout") and m.id not in matrix]
     if args.limit is not None:
         todo = todo[:args.limit]
     for n, m in enumerate(todo, 1):
@@ -1097,7 +1131,7 @@ def run_matrix(args):
         record((m.id, status, kills, f"{seconds:.1f}", note), MATRIX, MATRIX_FIELDS)
         print(f"[{n}/{len(todo)}] {m.id} {m.file}:{m.line}: {STATUS_TITLES[status]}, "
               f"{len(kills.split())} failing ({seconds:.1f} s){': ' + note if note else ''}", flush=True)
-    matrix_report(graph, sample, args.only)
+    matrix_report(graph, mutants, args.only, args.all)
 
 
 def list_tests(graph, suite):
@@ -1113,15 +1147,23 @@ def list_tests(graph, suite):
     return {name: line for line, name in sorted(tests)}
 
 
-def matrix_report(graph, sample, only):
+def matrix_report(graph, sample, only, every=False):
     """For each test, the mutants it kills and those no other test kills; then the tests that kill
-    nothing on their own, and what each suite kills."""
+    nothing on their own, and what each suite kills. `every`: the mutants are all those of the files
+    under `only`, not the sample's."""
     results, matrix = read_results(), read_results(MATRIX, MATRIX_FIELDS)
     sample = [m for m in sample if selected(m, only)]
     due = [m for m in sample if results.get(m.id, {}).get("status") in ("killed", "timeout")]
     done = [m for m in due if m.id in matrix]
+    undecided = sum(1 for m in sample if m.id not in results)
+    whole = not any(":" in where for where in only or [])  # files, not lines of them
+    complete = every and not undecided and len(done) == len(due)
     print(f"\nkill matrix: {len(done)} of the {len(due)} mutants killed or timed out in {RESULTS.name}"
           f"{f' ({len(due) - len(done)} still to run with --matrix)' if len(due) > len(done) else ''}")
+    if every:
+        print(f"  of every mutant of {' '.join(only or ['the universe'])}: {len(sample)}, "
+              f"{'all decided' if not undecided else f'{undecided} not yet decided'}"
+              f"{', complete' if complete else ', incomplete'}{'' if whole else ' (lines, not whole files)'}")
     lost = [m.id for m in done if matrix[m.id]["status"] not in ("killed", "timeout")]
     if lost:
         print(f"  killed before but {', '.join(sorted({matrix[i]['status'] for i in lost}))} here: {' '.join(lost)}")
@@ -1156,7 +1198,11 @@ def matrix_report(graph, sample, only):
     if gone:
         print(f"\nkills by tests no longer in the copy: {' '.join(gone)}")
 
-    print(f"\ntests that kill no mutant on their own ({len(spare)} of {sum(map(len, listed.values()))}):")
+    # A test without a unique kill in the sample may hold the only check of a line the sample missed.
+    ground = ("may go as far as these files go: a test goes only when every file it covers is among them"
+              if complete and whole else "not a ground to drop any: that takes --all --matrix over every mutant "
+              "of the whole files the test covers" + (", complete" if every else ""))
+    print(f"\ntests that kill no mutant on their own ({len(spare)} of {sum(map(len, listed.values()))}); {ground}:")
     for suite in suites:
         mine = [(name, line) for s, name, line in spare if s == suite]
         if mine:
@@ -1203,10 +1249,10 @@ def stop_on_signals():
 
 def run_sample(args):
     graph = prepare(args)
-    sample = read_sample()
+    mutants = mutants_to_run(args, graph)
     baseline = json.loads(BASELINE.read_text())["suites"]
     results = read_results()
-    todo = [m for m in sample if m.id not in results and selected(m, args.only)]
+    todo = [m for m in mutants if m.id not in results]
     if args.limit is not None:
         todo = todo[:args.limit]
     spent = 0.0
@@ -1222,11 +1268,23 @@ def run_sample(args):
               f"{shown(m.before, 40)} → {shown(m.after, 40)}: {STATUS_TITLES[status]}"
               f"{(' in ' if status == 'timeout' else ' by ') + killer if killer else ''}"
               f"{': ' + note if note else ''} ({seconds:.1f} s)", flush=True)
-    report([m for m in sample if selected(m, args.only)], results)
+    report(mutants, results, UNIVERSE if args.all else FOLDERS)
 
 
 def selected(m, only):
-    return not only or any(m.file.startswith(prefix) for prefix in only)
+    """Whether the mutant is under one of the paths; `path:FROM-TO` keeps to those lines of a file."""
+    def within(where):
+        path, _, lines = where.partition(":")
+        first, _, last = lines.partition("-")
+        return m.file.startswith(path) and (not lines or int(first) <= m.line <= int(last or first))
+
+    return not only or any(within(where) for where in only)
+
+
+def mutants_to_run(args, graph):
+    """The sample, or with --all every mutant of the files under --only."""
+    sample = read_sample()
+    return every_mutant(graph, sample, args.only) if args.all else [m for m in sample if selected(m, args.only)]
 
 
 def main():
@@ -1234,7 +1292,10 @@ def main():
     parser.add_argument("--limit", type=int, metavar="N", help="decide at most N more mutants, then stop")
     parser.add_argument("--jobs", type=int, default=2, metavar="N", help="parallel compile jobs (default 2)")
     parser.add_argument("--only", action="append", metavar="PATH",
-                        help="only mutants of files under PATH (e.g. src/kro/ or game/ob.cpp); may repeat")
+                        help="only mutants of files under PATH (e.g. src/kro/ or game/ob.cpp; "
+                        "src/kro/cfr.cpp:190-230 for lines of a file); may repeat")
+    parser.add_argument("--all", action="store_true",
+                        help="every mutant of the files under --only (include/ too), not the sample's")
     parser.add_argument("--report", action="store_true", help="print the tables and survivors, run nothing")
     parser.add_argument("--matrix", action="store_true",
                         help="run every test on each killed mutant, into matrix.tsv; resumes as a run does")
@@ -1250,13 +1311,14 @@ def main():
     if args.matrix_report:
         if not MATRIX.exists():
             sys.exit(f"mutate: no kill matrix yet in {MATRIX}; run tools/mutate.py --matrix first")
-        matrix_report(BuildGraph(), read_sample(), args.only)
+        graph = BuildGraph()
+        matrix_report(graph, mutants_to_run(args, graph), args.only, args.all)
         return
     if args.report:
         if not SAMPLE.exists():
             sys.exit(f"mutate: no sample yet in {SAMPLE}; run tools/mutate.py first")
-        sample = [m for m in read_sample() if selected(m, args.only)]
-        report(sample, read_results())
+        report(mutants_to_run(args, BuildGraph() if args.all else None), read_results(),
+               UNIVERSE if args.all else FOLDERS)
         return
     stop_on_signals()
     xvfb = start_display()

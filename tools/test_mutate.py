@@ -85,6 +85,35 @@ class TheSample(unittest.TestCase):
             self.assertEqual(mutate.read_equivalents(sample, path), {"m001": "only a hint"})
 
 
+class EveryMutant(unittest.TestCase):
+    def test_headers_are_in_the_universe_and_a_sampled_mutant_keeps_its_id_and_verdict(self):
+        class Graph:
+            def suites_reaching(self, path):
+                return [] if path.startswith("game/") else ["s"]
+
+        with tempfile.TemporaryDirectory() as folder, unittest.mock.patch.object(mutate, "TREE", Path(folder)):
+            for name, code in [("src/a.cpp", "int f() { return x < 1; }\nint f() { return x < 1; }\n"),
+                               ("include/t/b.h", "int g(int y) { return y > 2; }\n"), ("game/c.cpp", "int h();\n")]:
+                (Path(folder) / name).parent.mkdir(parents=True, exist_ok=True)
+                (Path(folder) / name).write_text(code)
+            sampled = next(m for m in mutate.Unit("src/a.cpp", "int f() { return x < 1; }\n" * 2, set()).mutants()
+                           if m.op == "relational" and m.line == 2)._replace(id="m001")
+            every = mutate.every_mutant(Graph(), [sampled], None)
+            self.assertEqual(sorted({m.file for m in every}), ["include/t/b.h", "src/a.cpp"])  # no suite reaches game/
+            self.assertEqual([m.line for m in every if m.id == "m001"], [2])  # the same code on line 1 is not it
+            self.assertTrue(all(m.id.startswith("u") for m in every if m != sampled))
+            self.assertEqual({m.line for m in mutate.every_mutant(Graph(), [], ["include/t/b.h:2-9"])}, set())
+            # Picking lines does not rename what they hold, though the same code is on a line left out.
+            self.assertEqual({m.id for m in every if m.file == "src/a.cpp" and m.line == 2},
+                             {m.id for m in mutate.every_mutant(Graph(), [sampled], ["src/a.cpp:2"])})
+
+    def test_only_keeps_to_paths_and_line_ranges(self):
+        m = mutate.Mutant("", "src/kro/cfr.cpp", 200, 1, "call", "f();", ";", "f();")
+        for only, kept in [(None, True), (["src/kro/"], True), (["src/kro/cfr.cpp:190-225"], True),
+                           (["src/kro/cfr.cpp:200"], True), (["src/kro/cfr.cpp:201-230"], False), (["game/"], False)]:
+            self.assertEqual(mutate.selected(m, only), kept, only)
+
+
 class TheKillMatrix(unittest.TestCase):
     OUTPUTS = [
         # The list of failures at the end repeats the names, a parameter after a comma.
@@ -101,6 +130,16 @@ class TheKillMatrix(unittest.TestCase):
         for output, failed, running in self.OUTPUTS:
             with self.subTest(output=output):
                 self.assertEqual(mutate.test_outcomes(output), (failed, running))
+
+    def test_a_run_builds_each_suite_just_before_it_and_none_after_the_first_failure(self):
+        built = []
+        with tempfile.TemporaryDirectory() as folder, unittest.mock.patch.multiple(
+                mutate, run_suite=lambda graph, suite, timeout: {"a": 0, "b": 1}[suite], TEST_LOG=Path(folder) / "log"):
+            mutate.TEST_LOG.write_text("[  FAILED  ] B.x (0 ms)\n")
+            self.assertEqual(mutate.run_suites(["a", "b", "c"], None, dict.fromkeys("abc", 1), built.append),
+                             ("killed", "b B.x", ""))
+            self.assertEqual(built, ["a", "b"])
+            self.assertEqual(mutate.run_suites(["c"], None, {"c": 1}, lambda suite: "error"), ("unbuilt", "", "error"))
 
     def test_a_crash_is_blamed_on_its_test_and_the_suite_goes_on_without_it(self):
         runs = {("one", ()): (-11, "[ RUN      ] A.a\n[  FAILED  ] A.a (0 ms)\n[ RUN      ] A.b\n"),

@@ -1,4 +1,5 @@
 // Tests of the chunk format in its three forms: 'x' tagged text, 'c' binary chunks, 't' bare text.
+#include <tessel/arrayMap.h>
 #include <tessel/arraySerializable.h>
 #include <tessel/proof.h>
 #include <tessel/serializable.h>
@@ -234,4 +235,16 @@ TEST_F(Chunk, ArraysCountFirstAndRefuseCountsAboveTheIdRange) {
   Array<char> huge;
   EXPECT_EQ(thrownMessage([&] { huge[0x80000000u] = 1; }) + thrownMessage([&] { huge.resize2(0x80000001u); }),
             "Array: index too large to growArray: capacity too large to grow");
+  Array<std::string> strings, assigned;  // copies take the count and every element; resize keeps what fits
+  for (const char* text : {"a", "b", "c", "d"}) strings[strings.num++] = text;
+  strings.num = 3, assigned[9] = "old", assigned = strings, strings.resize(2), strings.resize(4);
+  const Array<std::string> copy(assigned);
+  EXPECT_TRUE(copy.num == 3 && copy.size() == 4 && copy[3] == "d" && strings.num == 3 &&
+              strings[1] + strings[2] == "b");
+  EXPECT_EQ(thrownMessage([&] { copy[4]; }), "try to read unallocated data");
+  ArrayMap<int> map;  // walked in insertion order, the first of two alike keys found, fresh values after clear
+  map.addKey("x"), map.addKey("x"), map["a"] = 1, map["x"] = 3, map.val[1] = 7;
+  int walked = 0;
+  for (map.reset(); !map.currentAtEnd(); map.next()) walked = walked * 10 + map.current();
+  EXPECT_EQ((map.clear(), walked * 10 + map["y"]), 3710);
 }
