@@ -33,6 +33,8 @@ public:
   // planted there (in a folder shared with others) fails with ELOOP instead
   // of sending the writes to the file it names.
   static FILE* createFile(const char* name, const char* mode);
+  // The same as a descriptor, truncated or appended to; -1 with errno on failure.
+  static int createHandle(const char* name, bool append);
   // Digits with at most one '.'; no sign, no exponent, not empty.
   static bool is_numeric(const char* text);
   // Copies all of in, from its start, to out's current position.

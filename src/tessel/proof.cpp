@@ -1,10 +1,11 @@
 // The profiler's scope trace.
 #include <tessel/proof.h>
 
+#include <tessel/tessel.h>
+
 #include <csignal>
 #include <cstdlib>
 
-#include <fcntl.h>
 #include <unistd.h>
 
 Proof* Proof::instance = nullptr;
@@ -12,11 +13,9 @@ Proof* Proof::instance = nullptr;
 namespace {
 
 #ifdef _WIN32
-// The C runtime's signals: no sigaction, and no bus errors. A program that
-// spawns nothing needs no close-on-exec, and the working folder is the player's.
+// The C runtime's signals: no sigaction, and no bus errors.
 const int crashes[] = {SIGSEGV, SIGFPE, SIGILL, SIGABRT};
 void (*before[sizeof crashes / sizeof crashes[0]])(int);
-const int TRACE_FLAGS = O_WRONLY | O_CREAT | O_TRUNC | O_BINARY;
 
 void restore(size_t i) { signal(crashes[i], before[i]); }
 void install(size_t i, void (*handler)(int)) { before[i] = signal(crashes[i], handler); }
@@ -24,7 +23,6 @@ void install(size_t i, void (*handler)(int)) { before[i] = signal(crashes[i], ha
 // The signals that end a program that went wrong, and what they did before.
 const int crashes[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
 struct sigaction before[sizeof crashes / sizeof crashes[0]];
-const int TRACE_FLAGS = O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC;
 
 void restore(size_t i) { sigaction(crashes[i], &before[i], nullptr); }
 void install(size_t i, void (*handler)(int)) {
@@ -53,7 +51,7 @@ Proof* Proof::create() {
 
 // Without "proof.txt" (read-only folder, a folder or a link of that name) the
 // program still runs, untraced.
-Proof::Proof() : file(::open("proof.txt", TRACE_FLAGS, 0666)) {
+Proof::Proof() : file(Tessel::createHandle("proof.txt", false)) {
   if (file < 0) return;
   std::atexit([] { Proof::I()->flush(); });
   for (size_t i = 0; i < sizeof crashes / sizeof crashes[0]; ++i) install(i, flushOnCrash);

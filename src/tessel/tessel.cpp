@@ -39,14 +39,18 @@ FILE* Tessel::openFile(const char* name, const char* mode) {
   return hand.release();
 }
 
-FILE* Tessel::createFile(const char* name, const char* mode) {
+int Tessel::createHandle(const char* name, bool append) {
 #ifdef _WIN32
   // The bytes as they are given; Windows has no links to refuse here, nor children to hide from.
-  const int flags = O_WRONLY | O_CREAT | O_BINARY | (mode[0] == 'a' ? O_APPEND : O_TRUNC);
+  const int flags = O_WRONLY | O_CREAT | O_BINARY | (append ? O_APPEND : O_TRUNC);
 #else
-  const int flags = O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | (mode[0] == 'a' ? O_APPEND : O_TRUNC);
+  const int flags = O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | (append ? O_APPEND : O_TRUNC);
 #endif
-  const int handle = open(name, flags, 0666);
+  return open(name, flags, 0666);
+}
+
+FILE* Tessel::createFile(const char* name, const char* mode) {
+  const int handle = createHandle(name, mode[0] == 'a');
   if (handle < 0) return nullptr;
   FILE* hand = fdopen(handle, mode);
   if (!hand) close(handle);
