@@ -6,7 +6,9 @@
     python3 tools/art/make_art.py --out /tmp/x # somewhere else than data/
 
 A source with an `icon` line is the program's icon: it goes, shrunk to each size
-it names, into a hicolor tree (packaging/icons/ unless --icons says otherwise).
+it names, into a hicolor tree (packaging/icons/ unless --icons says otherwise),
+and all those sizes into one Windows icon (packaging/windows/NAME.ico unless
+--windows says otherwise).
 
 Only the standard library: the PNG writer and the anti-aliased rasteriser are
 below, and the same sources give the same bytes on every run. A source whose
@@ -31,6 +33,7 @@ SOURCES = os.path.join(HERE, "src")
 PALETTE = os.path.join(HERE, "palette.txt")
 DATA = os.path.normpath(os.path.join(HERE, "..", "..", "data"))
 ICONS = os.path.normpath(os.path.join(HERE, "..", "..", "packaging", "icons"))
+WINDOWS = os.path.normpath(os.path.join(HERE, "..", "..", "packaging", "windows"))
 
 SUBROWS = 4  # vertical samples per pixel row; horizontal coverage is exact
 
@@ -668,6 +671,34 @@ def render_file(path, palette):
     return picture
 
 
+def ico_bytes(images):
+    """A Windows icon of square RGBA images, [(size, png, rgba)]: the largest as PNG, the others as
+    32-bit bitmaps with their transparency mask, which every Windows reads (bottom row first)."""
+    entries, blobs = [], []
+    offset = 6 + 16 * len(images)
+    for size, png, rgba in images:
+        if size >= 256:
+            blob = png
+        else:
+            row = size * 4
+            pixels = b"".join(bytes(rgba[y * row + x * 4 + c] for x in range(size) for c in (2, 1, 0, 3))
+                              for y in reversed(range(size)))
+            mask_row = (size + 31) // 32 * 4
+            mask = bytearray()
+            for y in reversed(range(size)):
+                bits = bytearray(mask_row)
+                for x in range(size):
+                    if rgba[y * row + x * 4 + 3] == 0:
+                        bits[x // 8] |= 0x80 >> (x % 8)
+                mask += bits
+            blob = struct.pack("<IiiHHIIiiII", 40, size, 2 * size, 1, 32, 0, len(pixels) + len(mask), 0, 0, 0, 0)
+            blob += pixels + bytes(mask)
+        entries.append(struct.pack("<BBBBHHII", size % 256, size % 256, 0, 0, 1, 32, len(blob), offset))
+        blobs.append(blob)
+        offset += len(blob)
+    return struct.pack("<HHH", 0, 1, len(images)) + b"".join(entries) + b"".join(blobs)
+
+
 def encode(picture, palette, canvas=None):
     """The picture (or a canvas made from it) as PNG bytes: RGB over its backdrop, otherwise RGBA."""
     c = canvas or picture.canvas
@@ -683,6 +714,7 @@ def main(argv=None):
     parser.add_argument("names", nargs="*", help="sources to draw (file stems); all when none")
     parser.add_argument("--out", default=DATA, help="folder for the pictures (default: data/)")
     parser.add_argument("--icons", default=ICONS, help="folder of the icons' hicolor tree (default: packaging/icons/)")
+    parser.add_argument("--windows", default=WINDOWS, help="folder of the Windows icon (default: packaging/windows/)")
     parser.add_argument("--src", default=SOURCES, help=argparse.SUPPRESS)
     args = parser.parse_args(argv)
 
@@ -706,13 +738,21 @@ def main(argv=None):
             picture.canvas.clear_frame()  # a sprite: shapes that run off the canvas end a pixel short of it
         data = encode(picture, palette)
         if picture.icon_sizes:
+            images = []
             for size in picture.icon_sizes:
                 folder = os.path.join(args.icons, "hicolor", f"{size}x{size}", "apps")
                 os.makedirs(folder, exist_ok=True)
                 target = os.path.join(folder, name + ".png")
+                small = picture.canvas.shrink(size, size)
+                images.append((size, encode(picture, palette, small), small.rgba_bytes((0, 0, 0))))
                 with open(target, "wb") as f:
-                    f.write(encode(picture, palette, picture.canvas.shrink(size, size)))
+                    f.write(images[-1][1])
                 print(f"{os.path.relpath(target)}  {size}x{size}")
+            os.makedirs(args.windows, exist_ok=True)
+            target = os.path.join(args.windows, name + ".ico")
+            with open(target, "wb") as f:
+                f.write(ico_bytes(sorted(images, reverse=True)))
+            print(f"{os.path.relpath(target)}  {', '.join(str(s) for s in sorted(picture.icon_sizes, reverse=True))}")
             continue
         if picture.format == "png":
             target = os.path.join(args.out, name + ".png")

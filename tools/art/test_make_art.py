@@ -209,12 +209,26 @@ class CommandLine(unittest.TestCase):
     def test_an_icon_goes_into_the_hicolor_tree_at_each_size(self):
         with tempfile.TemporaryDirectory() as src, tempfile.TemporaryDirectory() as out:
             with open(os.path.join(src, "t.art"), "w") as f:
-                f.write("canvas 8 8\nicon 8 3\nrect 0,0 8,8 #ff0000\n")
-            self.assertEqual(self.run_main("t", "--src", src, "--out", out, "--icons", out)[0], 0)
+                f.write("canvas 8 8\nicon 3 8\nrect 0,0 8,4 #ff0000\n")
+            self.assertEqual(self.run_main("t", "--src", src, "--out", out, "--icons", out, "--windows", out)[0], 0)
             for size in (8, 3):
                 with open(os.path.join(out, "hicolor", f"{size}x{size}", "apps", "t.png"), "rb") as f:
                     self.assertEqual(read_png(f.read())[:3], (size, size, 6))
             self.assertFalse(os.path.exists(os.path.join(out, "t.png")))
+            # The Windows icon: largest first, each a 32-bit bitmap stored bottom row first, its
+            # mask set where the picture is transparent (the lower half here).
+            with open(os.path.join(out, "t.ico"), "rb") as f:
+                ico = f.read()
+            self.assertEqual(struct.unpack_from("<HHH", ico), (0, 1, 2))
+            sizes = [struct.unpack_from("<BBBBHHII", ico, 6 + 16 * n) for n in range(2)]
+            self.assertEqual([(w, h, bits) for w, h, _, _, _, bits, _, _ in sizes], [(8, 8, 32), (3, 3, 32)])
+            _, _, _, _, _, _, length, offset = sizes[0]
+            self.assertEqual(offset + length, sizes[1][7])
+            self.assertEqual(struct.unpack_from("<IiiHH", ico, offset), (40, 8, 16, 1, 32))
+            pixels = ico[offset + 40:offset + 40 + 8 * 8 * 4]
+            self.assertEqual((pixels[:4], pixels[-4:]), (bytes(4), bytes((0, 0, 255, 255))))
+            mask = ico[offset + 40 + 8 * 8 * 4:offset + length]
+            self.assertEqual(mask, bytes([0xFF, 0, 0, 0] * 4 + [0] * 16))
 
     def test_unknown_source_and_missing_convert_are_reported(self):
         with tempfile.TemporaryDirectory() as out:
