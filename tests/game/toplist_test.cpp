@@ -43,7 +43,7 @@ protected:
   ModTopList* list = nullptr;
   void SetUp() override {
     TempDirTest::SetUp();
-    Cfr::I();
+    Cfr::I()->echo("a test starts", 0);  // what a test finds reported is its own, not the test's before
     list = ModTopList::I();
     list->loadFile();
     nextMod = nullptr;
