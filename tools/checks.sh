@@ -33,7 +33,7 @@ finish() {
 }
 
 # `shows NAME REGION FX SHARE`: a screenshot in which more than SHARE of REGION passes the fx test.
-shot() { import -window "$window" "$work/$1.png"; }
+shot() { [ -n "$window" ] && import -window "$window" "$work/$1.png"; }  # no window: import would wait for a click
 share() { convert "$1" -crop "$2" +repage -fx "$3" -format '%[fx:mean]' info:; }
 above() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a > b) }'; }
 shows() { shot "$1" && above "$(share "$work/$1.png" "$2" "$3")" "$4"; }
