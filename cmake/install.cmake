@@ -3,8 +3,16 @@
 
 # Under the install prefix. The program finds its data from its own folder, through the relative
 # path between these two, so that a staged (DESTDIR) or moved install works like the packaged one.
-set(GIFTGUARD_INSTALL_BINDIR games CACHE STRING "Folder of the program, under the install prefix")
-set(GIFTGUARD_INSTALL_DATADIR share/games/giftguard CACHE STRING "Folder of the read-only data, under the prefix")
+# Windows keeps a program's files together: its data beside it, under Program Files.
+if(WIN32)
+  set(giftguard_bindir .)
+  set(giftguard_datadir data)
+else()
+  set(giftguard_bindir games)
+  set(giftguard_datadir share/games/giftguard)
+endif()
+set(GIFTGUARD_INSTALL_BINDIR ${giftguard_bindir} CACHE STRING "Folder of the program, under the install prefix")
+set(GIFTGUARD_INSTALL_DATADIR ${giftguard_datadir} CACHE STRING "Folder of the read-only data, under the prefix")
 file(RELATIVE_PATH giftguard_data_from_program /${GIFTGUARD_INSTALL_BINDIR} /${GIFTGUARD_INSTALL_DATADIR})
 target_compile_definitions(giftguard PRIVATE GIFTGUARD_VERSION="${PROJECT_VERSION}"
   GIFTGUARD_DATA_FROM_PROGRAM="${giftguard_data_from_program}")
@@ -22,6 +30,16 @@ install(TARGETS giftguard RUNTIME DESTINATION ${GIFTGUARD_INSTALL_BINDIR})
 # of data file, pictures or sounds, installs without a change here.
 install(DIRECTORY data/ DESTINATION ${GIFTGUARD_INSTALL_DATADIR}
   PATTERN log.txt EXCLUDE PATTERN toplist.dat EXCLUDE PATTERN toplist.dat.* EXCLUDE)
+
+if(WIN32)
+  # The setup program and the zip carry this tree (tools/windows_package.sh), with the licences
+  # of the libraries linked into the program beside the game's own.
+  install(FILES ${giftguard_packaging}/copyright DESTINATION licences RENAME giftguard.txt)
+  if(GIFTGUARD_MINGW_PREFIX)
+    install(DIRECTORY ${GIFTGUARD_MINGW_PREFIX}/share/licences/ DESTINATION licences)
+  endif()
+  return()
+endif()
 
 # The menu entry names the program and its data folder by absolute path, which only the install
 # knows: cmake --install's prefix, or the package's /usr.

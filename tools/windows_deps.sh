@@ -2,6 +2,7 @@
 # Builds the Windows program's libraries (SDL2, SDL2_mixer, FreeType, GLEW, libpng, libjpeg-turbo)
 # for MinGW-w64 from Debian's own source packages, into a prefix cached outside the checkout and
 # keyed by the source versions, so a second run takes seconds. zlib is Debian's MinGW package.
+# Each library's licence (its Debian copyright file) is kept in the prefix's share/licences/.
 # usage: tools/windows_deps.sh   (the last line of output is the prefix)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -73,7 +74,7 @@ fi
 
 work=$cache/work-$key
 rm -rf "$work" "$prefix"
-mkdir -p "$work/src" "$prefix"
+mkdir -p "$work/src" "$prefix/share/licences"
 : >"$work/versions.txt"
 
 # The newest version whose files the archive still has. Security updates are sometimes listed
@@ -93,6 +94,7 @@ fetch() {
       # apt-get checked the files against the archive's signed index; dpkg-source, without the
       # uploaders' keys here, can only warn that it cannot check the upload's signature.
       dpkg-source -x "$work/src/$dsc" "$work/$package" >>"$work/fetch.log" 2>&1
+      cp "$work/$package/debian/copyright" "$prefix/share/licences/$package.txt"
       return 0
     fi
     say "$package $version: not fetchable ($(grep -m1 -o '[0-9][0-9][0-9] *[A-Za-z ]*$' "$work/fetch.log" || echo failed))"
@@ -115,6 +117,11 @@ build() { # source folder, then CMake options
 }
 
 for package in "${packages[@]}"; do fetch "$package"; done
+# The program links these too, from the machine's MinGW packages: zlib, and the compiler's runtime
+# (the C++ library, the thread library).
+for package in libz-mingw-w64-dev mingw-w64-x86-64-dev gcc-mingw-w64-base; do
+  cp "/usr/share/doc/$package/copyright" "$prefix/share/licences/$package.txt"
+done
 
 # Only what the game uses: static libraries, no programs, tests or documents; pictures are PNG
 # and JPEG; sound is WAV.
