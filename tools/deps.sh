@@ -8,6 +8,7 @@ play_packages=(cmake make g++ pkg-config libsdl2-dev libsdl2-mixer-dev libglu1-m
   libfontconfig-dev fonts-liberation2 libdevil-dev libglew-dev)
 package_packages=("${play_packages[@]}" dpkg-dev file lintian desktop-file-utils appstream)
 test_packages=("${package_packages[@]}" clang libclang-rt-14-dev clang-format libgtest-dev libgmock-dev libbenchmark-dev libgmp-dev bc python3 imagemagick
+  libpng-dev libjpeg62-turbo-dev
   xvfb xauth xdotool x11-utils xclip valgrind graphviz)
 # The Windows cross build (its libraries come from Debian's source packages) with its setup program
 # and zip, and running it under Wine.

@@ -1,12 +1,22 @@
-// BMP and TGA files exchanged with ImageMagick's convert, pixel for pixel.
+// BMP and TGA files exchanged with ImageMagick's convert, pixel for pixel; and the Windows build's
+// picture reader against the image library, texture for texture.
 #include <kro/img.h>
+#include <kro/textureMenager.h>
 
+#include <platform/display.h>
+#include <platform/picture.h>
+#include <platform/window.h>
 #include <support/tempdir.h>
 
+#include <GL/gl.h>
+#define ILUT_USE_OPENGL
+#include <IL/il.h>
+#include <IL/ilut.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 
 namespace {
 
@@ -28,6 +38,21 @@ void convert(const std::string& arguments) {
 }
 
 using ImgPeer = TempDirTest;
+
+// A texture as the game would draw it: its size, its internal format and its pixels as RGBA.
+std::string texture(unsigned id) {
+  if (id == 0) return "none";
+  GLint width = 0, height = 0, format = 0;
+  glBindTexture(GL_TEXTURE_2D, id);
+  glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+  glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+  glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &format);
+  std::string pixels(std::size_t(width) * height * 4, '\0');
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+  glDeleteTextures(1, &id);
+  return std::to_string(width) + "x" + std::to_string(height) + " format " + std::to_string(format) + " " + pixels;
+}
 
 }  // namespace
 
@@ -56,4 +81,27 @@ TEST_F(ImgPeer, FilesGoBothWaysWithConvert) {
     convert(file + " -depth 8" + raw + "out.raw");
     EXPECT_EQ(readFile("out.raw"), dump(img, channels));
   }
+}
+
+// Every shipped picture, under either origin setting, and files that are no picture.
+TEST_F(ImgPeer, TheWindowsPictureReaderMakesTheImageLibrarysTextures) {
+  if (!platform::hasDisplay()) GTEST_SKIP() << "needs an X display (tools/test.sh starts one)";
+  std::string error;
+  ASSERT_TRUE(platform::openWindow(64, 64, false, "picture test", error)) << error;
+  TextureMenager::initImageLibrary();
+  writeFile("text.png", "not a picture at all");
+  writeFile("half.png", readFile(std::string(GIFTGUARD_SOURCE_DIR) + "/data/gift.png").substr(0, 8));
+  std::vector<std::string> files = {"missing.png", "text.png", "half.png"};
+  for (const auto& entry : std::filesystem::directory_iterator(std::string(GIFTGUARD_SOURCE_DIR) + "/data"))
+    if (entry.path().extension() == ".png" || entry.path().extension() == ".jpg") files.push_back(entry.path());
+  ASSERT_GT(files.size(), 20u);
+  for (const ILenum origin : {IL_ORIGIN_LOWER_LEFT, IL_ORIGIN_UPPER_LEFT}) {  // the game's, and the other
+    ilOriginFunc(origin);
+    for (std::string& name : files) {
+      const std::string theirs = texture(ilutGLLoadImage(name.data()));
+      EXPECT_TRUE(texture(platform::loadPictureTexture(name.c_str())) == theirs)
+          << name << " with origin " << origin << ": " << theirs.substr(0, 30);
+    }
+  }
+  platform::closeWindow();
 }
