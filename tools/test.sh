@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs the whole test suite: the format check, the sanitizer
-# build (with the fuzz targets' short runs when clang is there), the plain build last.
+# build (with the fuzz targets' short runs when clang is there), the plain build, and last the
+# Windows build: its setup program installed and played under Wine.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-tools/deps.sh test || exit 1
+tools/deps.sh test && tools/deps.sh wine || exit 1
 jobs=$(nproc)
 
 sanitize_flags=(-DGIFTGUARD_SANITIZE=ON -DGIFTGUARD_TESTS=ON -DGIFTGUARD_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug)
@@ -36,4 +37,7 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:ha
   ctest --test-dir build-sanitize --output-on-failure -j "$jobs" || status=1
 echo "== tests: plain"
 ctest --test-dir build --output-on-failure -j "$jobs" || status=1
+echo "== windows: the setup program and the zip, and the installed game under Wine"
+tools/windows_package.sh && bash tests/e2e/windows_e2e.sh "$(ls -t build-windows/giftguard-*-setup.exe | head -1)" data ||
+  status=1
 exit $status
