@@ -53,6 +53,35 @@ void applyTimeout(SOCKET fd, unsigned ms) {
   setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&value), sizeof value);
 }
 
+// Windows' connect heeds no timeout of the socket's (it gives up after about 21 s): it is made
+// without blocking and waited for, up to the timeout; one still pending then is EINPROGRESS.
+int connectWithin(int fd, const sockaddr_in& peer, unsigned ms) {
+  u_long blocking = 1;
+  ioctlsocket(SOCKET(fd), FIONBIO, &blocking);
+  int result = connect(SOCKET(fd), reinterpret_cast<const sockaddr*>(&peer), sizeof peer);
+  if (result != 0 && WSAGetLastError() == WSAEWOULDBLOCK) {
+    fd_set done, failed;
+    FD_ZERO(&done);
+    FD_ZERO(&failed);
+    FD_SET(SOCKET(fd), &done);
+    FD_SET(SOCKET(fd), &failed);
+    timeval wait{long(ms / 1000), long(ms % 1000) * 1000};
+    const int ready = select(0, nullptr, &done, &failed, &wait);
+    int error = WSAEINPROGRESS, length = sizeof error;
+    if (ready > 0 && FD_ISSET(SOCKET(fd), &failed))
+      getsockopt(SOCKET(fd), SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &length);
+    else if (ready > 0)
+      error = 0;
+    result = error == 0 ? 0 : -1;
+    WSASetLastError(error);
+  }
+  const int kept = WSAGetLastError();
+  blocking = 0;
+  ioctlsocket(SOCKET(fd), FIONBIO, &blocking);
+  WSASetLastError(kept);
+  return result;
+}
+
 int newSocket() { return int(socket(AF_INET, SOCK_STREAM, 0)); }
 int closeSocket(int fd) { return closesocket(SOCKET(fd)); }
 const int NO_SIGNAL = 0;  // Windows raises no signal for a peer that has gone
@@ -76,8 +105,12 @@ void applyTimeout(int fd, unsigned ms) {
   tv.tv_sec = time_t(ms / 1000);
   tv.tv_usec = suseconds_t(ms % 1000) * 1000;
   setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
-  // Also bounds connect on Linux.
   setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
+}
+
+// The send timeout bounds connect here: one still pending then is EINPROGRESS.
+int connectWithin(int fd, const sockaddr_in& peer, unsigned) {
+  return connect(fd, reinterpret_cast<const sockaddr*>(&peer), sizeof peer);
 }
 
 int newSocket() { return socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0); }
@@ -233,7 +266,7 @@ NLboolean nlConnect(NLsocket socket, const NLaddress* address) {
   peer.sin_family = AF_INET;
   peer.sin_port = htons(address->port);
   peer.sin_addr.s_addr = htonl(address->host);
-  if (connect(socket, reinterpret_cast<const sockaddr*>(&peer), sizeof peer) != 0)
+  if (connectWithin(socket, peer, timeoutMs) != 0)
     return fail(socketError() == EINPROGRESS ? NL_TIMED_OUT : NL_SYSTEM_ERROR, false);
   return true;
 }
