@@ -194,10 +194,16 @@ TEST_F(Keys, TypingKeepsTheAllowedCharactersUpTo255TabCompletesAndUpWalksTheHist
   EXPECT_EQ(walked[0] + walked[2] + walked[15] + walked[17], "print 16print 14print 1print 1");
 }
 
-// bc compares whole numbers, a text counting as 0; for counts below its bound.
-TEST_F(Commands, ForIfAndBcRunTheirCommand) {
+// help lists the built-ins in the order they are added; bc compares whole numbers, a text counting
+// as 0; for counts below its bound.
+TEST_F(Commands, HelpListsTheBuiltInsQuitQuitsAndForIfAndBcRunTheirCommand) {
+  const Lines help = run("help");
+  EXPECT_EQ(Lines(help.begin(), help.begin() + std::min<std::size_t>(help.size(), 20)),
+            (Lines{"help", "print", "echo", "quit", "for", "if", "set", "mov", "add", "sub", "mul", "run", "stop",
+                   "STOP", "end", "END", "jmp", "JMP", "goto", "bc"}));
   Var::get("blank");
   expectRuns({
+      {"quit now", {"warning: arguments of function are ignored"}},
       {"for i from 1 to 4 do print x$i", {"x1 ", "x2 ", "x3 "}},
       {"for i to 3 do print \\$i", {"0 ", "1 ", "2 "}},
       {"for i = 1 to 3 step 2 from 1 from -1 do print \\$i", {"-1 ", "1 "}},
@@ -223,6 +229,7 @@ TEST_F(Commands, ForIfAndBcRunTheirCommand) {
       {"bc 1 <", {}, "bc needs exactly 3 arguments: number operator number"},
       {"bc 1 % 2", {"n1=1", "op=37", "n2=2", "error during exec 'bc 1 % 2': bc unknow operator %"}},
   });
+  EXPECT_TRUE(Mod::quitRequested());
 }
 
 TEST_F(Commands, VariablesTakeTextAndDecimalArithmetic) {
