@@ -22,7 +22,7 @@ void answerInParentConsole() {
 
 int main(int argc, char** argv) {
 #ifdef _WIN32
-  const std::string userFolder = userFolderFor(std::getenv("APPDATA"));
+  const std::string userFolder = userFolderFor(appDataFolder().c_str());
 #else
   const std::string userFolder = userFolderFor(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
 #endif

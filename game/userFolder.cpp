@@ -16,17 +16,50 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The game's strings hold paths in UTF-8: on Windows a plain conversion would read them in the
+// ANSI code page, which cannot spell every player's name.
+fs::path pathOf(const std::string& text) { return fs::u8path(text); }
+std::string textOf(const fs::path& path) { return path.u8string(); }
+
 #ifdef _WIN32
 // Folders under %APPDATA% are the player's by the profile's own permissions.
 int makeFolder(const fs::path& folder) { return ::_wmkdir(folder.c_str()); }
-// Links need a privilege players seldom have: the installed files are copied.
+// Links need a privilege players seldom have: the installed files are copied, read-only as the
+// installed ones are, folder by folder. A read-only copy is the game's and follows the installed
+// file (an upgrade changes it); anything else there is the player's and stays.
 void placeInstalled(const fs::path& from, const fs::path& to, std::error_code& code) {
-  fs::copy(from, to, fs::copy_options::recursive, code);
+  if (fs::is_directory(from, code)) {
+    if (!fs::create_directory(to, code) && !code && !fs::is_directory(to, code)) return;  // a file of the player's
+    for (fs::directory_iterator entry(from, code), end; !code && entry != end; entry.increment(code))
+      placeInstalled(entry->path(), to / entry->path().filename(), code);
+    return;
+  }
+  std::error_code missing;
+  const fs::file_status there = fs::symlink_status(to, missing);
+  const auto games = [&] {
+    return there.type() == fs::file_type::regular && (there.permissions() & fs::perms::owner_write) == fs::perms::none;
+  };
+  const auto current = [&] {
+    std::error_code ignored;
+    return fs::file_size(from, ignored) == fs::file_size(to, ignored) &&
+           fs::last_write_time(from, ignored) == fs::last_write_time(to, ignored);
+  };
+  if (there.type() != fs::file_type::not_found) {
+    if (!games() || current()) return;
+    // The old copy goes first: copying over a file fails on Windows whatever the options say.
+    fs::permissions(to, fs::perms::owner_write, fs::perm_options::add, code);
+    if (!code) fs::remove(to, code);
+  }
+  if (!code) fs::copy_file(from, to, code);
+  if (!code) fs::last_write_time(to, fs::last_write_time(from, code), code);
+  if (!code) fs::permissions(to, fs::perms::owner_write, fs::perm_options::remove, code);
 }
 #else
 int makeFolder(const fs::path& folder) { return ::mkdir(folder.c_str(), 0700); }
+// A link into the installed data, unless something is there: the game's link or the player's file.
 void placeInstalled(const fs::path& from, const fs::path& to, std::error_code& code) {
-  fs::create_symlink(from, to, code);
+  std::error_code missing;
+  if (fs::symlink_status(to, missing).type() == fs::file_type::not_found) fs::create_symlink(from, to, code);
 }
 #endif
 
@@ -34,7 +67,7 @@ void placeInstalled(const fs::path& from, const fs::path& to, std::error_code& c
 bool editable(const fs::path& name) { return name == "conf.txt" || name == "defvar.txt"; }
 
 std::string failed(const std::string& what, const fs::path& path, const std::error_code& code) {
-  return "cannot " + what + " " + path.string() + ": " + code.message();
+  return "cannot " + what + " " + textOf(path) + ": " + code.message();
 }
 
 // Like mkdir -p, with new folders private to the player (0700) as XDG asks.
@@ -107,7 +140,7 @@ bool ownedPrivately(const fs::path& folder, std::string& error) {
     return false;
   }
   if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) return true;
-  error = "the folder " + folder.string() + " is a link; the game keeps your files only in a folder of your own";
+  error = "the folder " + textOf(folder) + " is a link; the game keeps your files only in a folder of your own";
   return false;
 }
 #else
@@ -118,7 +151,7 @@ bool ownedPrivately(const fs::path& folder, std::string& error) {
     return false;
   }
   if (link.st_uid != ::getuid() || info.st_uid != ::getuid()) {
-    error = "the folder " + folder.string() +
+    error = "the folder " + textOf(folder) +
             " belongs to another user; the game keeps your files only in a folder of your own";
     return false;
   }
@@ -136,10 +169,8 @@ bool linkInstalled(const fs::path& installed, const fs::path& data, std::string&
       if (!copyDefault(entry->path(), here, error)) return false;
       continue;
     }
-    std::error_code missing;
-    if (fs::symlink_status(here, missing).type() != fs::file_type::not_found) continue;
     placeInstalled(entry->path(), here, code);
-    if (code == std::errc::file_exists) code.clear();  // made by another start at the same time
+    if (code == std::errc::file_exists) code.clear();  // placed by another start at the same time
     if (code) {
       error = failed("link", here, code);
       return false;
@@ -153,15 +184,20 @@ bool linkInstalled(const fs::path& installed, const fs::path& data, std::string&
 }  // namespace
 
 #ifdef _WIN32
+std::string appDataFolder() {
+  const wchar_t* folder = _wgetenv(L"APPDATA");
+  return folder ? textOf(folder) : "";
+}
+
 std::string userFolderFor(const char* appData) {
-  return appData && fs::path(appData).is_absolute() ? (fs::path(appData) / "giftguard").string() : "";
+  return appData && pathOf(appData).is_absolute() ? textOf(pathOf(appData) / "giftguard") : "";
 }
 
 std::string installedDataFolder(const std::string& dataFromProgram) {
   wchar_t name[32768];
   const DWORD length = GetModuleFileNameW(nullptr, name, sizeof name / sizeof name[0]);
   if (length == 0 || length == sizeof name / sizeof name[0]) return "";
-  return (fs::path(name).parent_path() / dataFromProgram).lexically_normal().string();
+  return textOf((fs::path(name).parent_path() / dataFromProgram).lexically_normal());
 }
 #else
 std::string userFolderFor(const char* xdgDataHome, const char* home) {
@@ -179,16 +215,16 @@ std::string installedDataFolder(const std::string& dataFromProgram) {
 #endif
 
 bool prepareUserFolder(const std::string& installed, const std::string& folder, std::string& error) {
-  const fs::path data = fs::path(folder) / "data";
-  return makeFolders(data, error) && ownedPrivately(folder, error) && ownedPrivately(data, error) &&
-         removeDeadLinks(installed, data, error) && linkInstalled(installed, data, error);
+  const fs::path data = pathOf(folder) / "data";
+  return makeFolders(data, error) && ownedPrivately(pathOf(folder), error) && ownedPrivately(data, error) &&
+         removeDeadLinks(pathOf(installed), data, error) && linkInstalled(pathOf(installed), data, error);
 }
 
 bool enterWorkingFolder(const std::string& installed, const std::string& folder, std::string& error) {
   std::error_code code;
   // An installed program has its data at home: a data/ where it is started
   // is the player's own business (often a project of theirs), never its folder.
-  if (installed.empty() || !fs::is_directory(installed, code)) {
+  if (installed.empty() || !fs::is_directory(pathOf(installed), code)) {
     if (fs::is_directory("data", code)) return true;  // the source tree, or a copy set up like it
     error = "no data/ in this folder, and no installed data at " + (installed.empty() ? "?" : installed);
     return false;
@@ -198,7 +234,8 @@ bool enterWorkingFolder(const std::string& installed, const std::string& folder,
     return false;
   }
   if (!prepareUserFolder(installed, folder, error)) return false;
-  if (::chdir(folder.c_str()) == 0) return true;
-  error = failed("enter the folder", folder, std::error_code(errno, std::generic_category()));
+  fs::current_path(pathOf(folder), code);
+  if (!code) return true;
+  error = failed("enter the folder", pathOf(folder), code);
   return false;
 }

@@ -96,6 +96,18 @@ ended() {  # waits at most 20 s for the program to end: its status, or 124
   kill "$pid"
   return 124
 }
+# Closes the box titled "error" with Return while the program runs (at most 10 s); box: its window.
+# SDL shows its box where the X server has the fonts for it, Wine always.
+boxClosed() {
+  local shown
+  box=
+  for _ in $(seq 100); do
+    kill -0 "$pid" 2>/dev/null || break
+    shown=$(xwininfo -name error 2>/dev/null | awk '/Window id:/ { print $4 }')
+    [ -z "$shown" ] || { box=$shown && xdotool key --window "$box" Return 2>/dev/null; }
+    sleep 0.1
+  done
+}
 endsWith() {  # what status: checks that the program ends with that status
   ended
   local status=$?
@@ -145,5 +157,7 @@ heardAfterAKill() {  # on the play field, with the effects alone reaching the ou
     echo "a killing click's sound came $latency ms after it, as captured"
     # The capture lags the mix by the file's 4 KiB buffer (0.09 s): about 0.15 s on a quiet machine.
     check "its sound follows within 0.5 s ($latency ms)" test "$latency" != none -a "${latency/none/0}" -le 500
+  else
+    echo "  (kills: $(kills); the capture: $(ms "$(captured)") ms, its loudest sample $(pcm loudest 0))"
   fi
 }

@@ -60,13 +60,7 @@ check "and fills the screen, $screen" test "$(size)" = "$screen"
 closed
 
 fullSize="999 555" prepare=fullAt launch
-# SDL shows its box where the server has the fonts for it; Return closes it.
-for _ in $(seq 100); do
-  kill -0 "$pid" 2>/dev/null || break
-  box=$(xwininfo -name error 2>/dev/null | awk '/Window id:/ { print $4 }')
-  [ -z "$box" ] || xdotool key --window "$box" Return 2>/dev/null
-  sleep 0.1
-done
+boxClosed
 endsWith "full screen without a 999x555 mode" 0
 check "and says 'cannot set fullscreen' under the title 'error'" grep -qxF "error: cannot set fullscreen" "$work/err.txt"
 check "before any module or frame" test -z "$(grep -xE 'module load|winamin loop' "$work/data/log.txt")"
