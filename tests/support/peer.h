@@ -38,7 +38,8 @@ inline int peer(const std::string& command, const std::vector<std::string>& read
   };
 #ifdef _WIN32
   if (!answers || bytes(kept / "command") != command)
-    throw std::runtime_error("no answer of the Linux run for '" + command + "' (tools/windows_test.sh hands them over)");
+    throw std::runtime_error("no answer of the Linux run for '" + command +
+                             "' (tools/windows_test.sh hands them over)");
   for (const std::string& file : reads)
     if (bytes(kept / "read" / file) != bytes(file))
       throw std::runtime_error(file + " differs from what '" + command + "' read on Linux");

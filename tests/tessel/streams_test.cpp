@@ -10,7 +10,6 @@
 #include <ws2tcpip.h>
 #define MSG_NOSIGNAL 0  // Winsock raises no signal
 #define SOCK_CLOEXEC 0
-#define SHUT_RDWR SD_BOTH
 static const bool winsock = [] {  // the peers' sockets are made before the streams start Winsock
   WSADATA data;
   return WSAStartup(MAKEWORD(2, 2), &data) == 0;
@@ -78,9 +77,14 @@ struct Peer {
     });
   }
   ~Peer() {
+#ifdef _WIN32
+    closesocket(listener);  // wakes an accept that never got its client; a shutdown does not there
+    worker.join();
+#else
     shutdown(listener, SHUT_RDWR);  // wakes an accept that never got its client
     worker.join();
-    closeSocket(listener);
+    close(listener);
+#endif
   }
   int listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   unsigned short port = 0;
