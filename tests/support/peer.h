@@ -29,14 +29,14 @@ inline int peer(const std::string& command, const std::vector<std::string>& read
   const std::string name = std::string(test->test_suite_name()) + "." + test->name();
   const char* answers = std::getenv("GIFTGUARD_PEER_ANSWERS");
   const fs::path kept = answers ? fs::path(answers) / name / std::to_string(calls[name]++) : fs::path();
-  const auto bytes = [](const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  };
   const auto copy = [](const fs::path& from, const fs::path& to) {
     if (fs::exists(from)) fs::copy_file(from, to, fs::copy_options::overwrite_existing);
   };
 #ifdef _WIN32
+  const auto bytes = [](const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
   if (!answers || bytes(kept / "command") != command)
     throw std::runtime_error("no answer of the Linux run for '" + command +
                              "' (tools/windows_test.sh hands them over)");
