@@ -4,9 +4,13 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <pthread.h>
 #include <time.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <atomic>
@@ -43,14 +47,21 @@ std::atomic<long long> effectsUntil{0};  // output frame at which the last effec
 // Written by the device's thread only.
 std::atomic<long long> framesMixed{0};
 std::atomic<bool> threadKnown{false};
+#ifdef _WIN32
+// SDL's threads there are the system's own, which winpthreads cannot time: the thread's id.
+std::atomic<DWORD> mixingThread{};
+DWORD currentThread() { return GetCurrentThreadId(); }
+#else
 std::atomic<pthread_t> mixingThread{};
+pthread_t currentThread() { return pthread_self(); }
+#endif
 // Each music voice's present gain; touched by the main thread only while no
 // effect is registered on that voice (between its start and the registration).
 float voiceGain[musicVoices] = {1.0f, 1.0f};
 
 void SDLCALL countFrames(void*, Uint8*, int len) {
   if (!threadKnown.load(std::memory_order_relaxed)) {
-    mixingThread.store(pthread_self());
+    mixingThread.store(currentThread());
     threadKnown.store(true);
   }
   framesMixed.fetch_add(len / 2, std::memory_order_relaxed);
@@ -197,10 +208,19 @@ void playMusic(AudioSample* sample, float gain) {
 
 double audioThreadSeconds() {
   if (!isOpen || !threadKnown.load()) return 0;
+#ifdef _WIN32
+  const HANDLE thread = OpenThread(THREAD_QUERY_LIMITED_INFORMATION, FALSE, mixingThread.load());
+  FILETIME created, ended, kernel, user;  // in units of 100 ns
+  const bool read = thread && GetThreadTimes(thread, &created, &ended, &kernel, &user);
+  if (thread) CloseHandle(thread);
+  const auto seconds = [](FILETIME t) { return double((ULONGLONG(t.dwHighDateTime) << 32) | t.dwLowDateTime) * 1e-7; };
+  return read ? seconds(kernel) + seconds(user) : 0;
+#else
   clockid_t clock;
   timespec spent;
   if (pthread_getcpuclockid(mixingThread.load(), &clock) != 0 || clock_gettime(clock, &spent) != 0) return 0;
   return double(spent.tv_sec) + double(spent.tv_nsec) * 1e-9;
+#endif
 }
 
 }  // namespace platform

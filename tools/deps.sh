@@ -10,9 +10,10 @@ package_packages=("${play_packages[@]}" dpkg-dev file lintian desktop-file-utils
 test_packages=("${package_packages[@]}" clang libclang-rt-14-dev clang-format libgtest-dev libgmock-dev libbenchmark-dev libgmp-dev bc python3 imagemagick
   libpng-dev libjpeg62-turbo-dev
   xvfb xauth xdotool x11-utils xclip valgrind graphviz)
-# The Windows cross build (its libraries come from Debian's source packages) with its setup program
-# and zip, and running it under Wine.
-windows_packages=(cmake make pkg-config dpkg-dev xz-utils nasm g++-mingw-w64-x86-64-posix libz-mingw-w64-dev nsis zip)
+# The Windows cross build (its libraries come from Debian's source packages, GoogleTest's for its unit
+# suites) with its setup program and zip, and running it under Wine.
+windows_packages=(cmake make pkg-config dpkg-dev xz-utils nasm g++-mingw-w64-x86-64-posix libz-mingw-w64-dev nsis zip
+  googletest)
 wine_packages=("${windows_packages[@]}" wine64 xvfb xauth imagemagick)
 
 case "${1:-}" in

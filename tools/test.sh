@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs the whole test suite: the format check, the sanitizer
 # build (with the fuzz targets' short runs when clang is there), the plain build, and last the
-# Windows build: its setup program installed and played under Wine.
+# Windows build: its unit suites under Wine, then its setup program installed and played there.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -37,6 +37,8 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:ha
   ctest --test-dir build-sanitize --output-on-failure -j "$jobs" || status=1
 echo "== tests: plain"
 ctest --test-dir build --output-on-failure -j "$jobs" || status=1
+echo "== windows: unit suites under Wine"
+tools/windows_test.sh || status=1
 echo "== windows: the setup program and the zip, and the installed game under Wine"
 tools/windows_package.sh && bash tests/e2e/windows_e2e.sh "$(ls -t build-windows/giftguard-*-setup.exe | head -1)" data ||
   status=1

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 #include <filesystem>
 #include <string>
@@ -45,6 +47,7 @@ TEST(CommandLine, FilteringWordsPlayTheFirstOtherWordDecides) {
   }
 }
 
+#ifndef _WIN32  // the player's folder as Linux has it: XDG's paths, links to the install, owners
 TEST(UserFolderFor, XdgDataHomeFirstThenHome) {
   EXPECT_EQ(userFolderFor("/x/data", "/home/p"), "/x/data/giftguard");
   EXPECT_EQ(userFolderFor("relative", "/home/p"), "/home/p/.local/share/giftguard");
@@ -141,4 +144,5 @@ TEST_F(UserFolder, OnlyAFolderOfThePlayersOwnIsUsedAndItIsMadePrivate) {
                        " belongs to another user; the game keeps your files only in a folder of your own");
 }
 
+#endif
 }  // namespace

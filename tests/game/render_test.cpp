@@ -96,15 +96,13 @@ TEST_F(Render, TextIsAlignedAtItsXAndEscapesChangeTheColourForGood) {
 }
 
 TEST_F(Render, TheTextureCacheLoadsEachNameOnce) {
-  Img picture(4, 4);
-  picture.clear(0xFF0000FFu);
-  picture.save2bmp("data/red.bmp");
+  std::filesystem::copy_file(std::string(GIFTGUARD_SOURCE_DIR) + "/data/gift.png", "data/picture.png");
   TextureMenager* cache = TextureMenager::I();
-  const unsigned before = cache->loadedCount(), id = cache->get("data/red.bmp");
+  const unsigned before = cache->loadedCount(), id = cache->get("data/picture.png");
   EXPECT_NE(id, 0u);
-  EXPECT_EQ(cache->get("data/red.bmp"), id);
+  EXPECT_EQ(cache->get("data/picture.png"), id);
   EXPECT_EQ(cache->loadedCount(), before + 1);
-  EXPECT_NE(cache->get("./data/red.bmp"), id);  // another name for the same file loads again
+  EXPECT_NE(cache->get("./data/picture.png"), id);  // another name for the same file loads again
   EXPECT_EQ(cache->get("data/missing.png") + cache->get("data/missing.png"), 0u);
   EXPECT_EQ(cache->loadedCount(), before + 3);  // a missing file is tried once too
 }

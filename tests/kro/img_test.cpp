@@ -359,7 +359,8 @@ TEST_F(ImgFiles, ReadersRejectWhatTheyCannotReadAndKeepThePicture) {
   EXPECT_EQ(thrownMessage([&] { img.load2tga("none.tga"); }), "Img::load2tga can not open file");
   EXPECT_EQ(thrownMessage([&] { img.save2bmp("no/dir.bmp"); }), "Img::save2bmp can not open file");
   EXPECT_EQ(thrownMessage([&] { img.save2tga("no/dir.tga"); }), "Img::save2tga can not open file");
-  // A full disk is a failure, not a silently short file.
+#ifndef _WIN32  // a full disk is a failure, not a silently short file; Windows has no full device
   EXPECT_EQ(thrownMessage([&] { img.save2bmp("/dev/full"); }), "Img::save2bmp can not write file");
   EXPECT_EQ(thrownMessage([&] { img.save2tga("/dev/full"); }), "Img::save2tga can not write file");
+#endif
 }

@@ -1,4 +1,5 @@
 // Tests of the sound: its settings, its failures and the mixer's dip under an effect.
+#define _USE_MATH_DEFINES  // M_PI from MinGW's <cmath> too
 #include <kro/sound.h>
 #include <kro/soundMixer.h>
 #include <platform/audio.h>
@@ -133,7 +134,8 @@ TEST_F(Sound, TheMusicDipsUnderAnEffectAndIsOneLoopAtATime) {
   writeFile("data/sound/tone.wav", wav(tone));
   writeFile("data/sound/quiet.wav", wav(std::vector<short>(11025)));
   setenv("SDL_AUDIODRIVER", "disk", 1);
-  setenv("SDL_DISKAUDIOFILE", "out.raw", 1);
+  // Into SDL's default file, sdlaudio.raw: SDL on Windows returns every variable it reads in one
+  // buffer, and the delay, read after the file's name, would overwrite a name given here.
   setenv("SDL_DISKAUDIODELAY", "2", 1);
   Var::get("sound") = std::string("1");
   Var::get("volume") = std::string("100");
@@ -144,10 +146,10 @@ TEST_F(Sound, TheMusicDipsUnderAnEffectAndIsOneLoopAtATime) {
   kroSound("quiet");
   // Then so many seconds of output more, however busy the machine; the samples out by then.
   const auto await = [](double seconds) {
-    const auto wanted = std::filesystem::file_size("out.raw") + size_t(2 * 22050 * seconds);
-    for (int i = 0; i < 500 && std::filesystem::file_size("out.raw") < wanted; ++i)
+    const auto wanted = std::filesystem::file_size("sdlaudio.raw") + size_t(2 * 22050 * seconds);
+    for (int i = 0; i < 500 && std::filesystem::file_size("sdlaudio.raw") < wanted; ++i)
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    return std::filesystem::file_size("out.raw") / 2;
+    return std::filesystem::file_size("sdlaudio.raw") / 2;
   };
   const size_t changed = await(1.5);
   // None, then two loops, within a frame (before a fade-in has begun): only the last, silent one is heard.
@@ -158,7 +160,7 @@ TEST_F(Sound, TheMusicDipsUnderAnEffectAndIsOneLoopAtATime) {
   kroCloseSound();
 
   // The loudest sample of each 20 ms, from where the fade-in ended.
-  const std::string raw = readFile("out.raw");
+  const std::string raw = readFile("sdlaudio.raw");
   const short* out = reinterpret_cast<const short*>(raw.data());
   std::vector<int> level;
   for (size_t at = 0; at + 441 <= raw.size() / 2; at += 441)

@@ -4,8 +4,12 @@
 #include <tessel/proof.h>
 #include <tessel/serializable.h>
 
+#ifdef _WIN32
+#include <io.h>
+#else
 #include <sys/resource.h>
 #include <unistd.h>
+#endif
 
 #include <cstring>
 #include <memory>
@@ -173,22 +177,28 @@ TEST_F(Chunk, FailuresCloseTheFileAndLeaveLaterSavesIntact) {
   for (const char* unreadable : {"data/missing.dat", "data"})
     EXPECT_EQ(thrownMessage([&] { h.load(unreadable); }), "Serializable::load - can not open file");
   EXPECT_EQ(thrownMessage([&] { h.save("nofolder/out.dat"); }), "Serializable::save - can not open file");
+#ifndef _WIN32  // Windows has no full device
   EXPECT_EQ(thrownMessage([&] { h.save("/dev/full"); }), "Serializable::save - can not write file");
+#endif
   EXPECT_EQ(thrownMessage([&] { h.entry.loadSave(); }), "unknow action in Serializable::chunkLoadSave");
 
   // A binary save needs temporary files: without any left it fails with a message.
   Serializable::fileType = 'c';
   FILE* out = tmpfile();
   ASSERT_EQ(thrownMessage([&] { h.save(out); }), "");  // opens the trace file beforehand
+#ifndef _WIN32                                         // the C runtime of Windows has a low limit of its own
   rlimit old;
   getrlimit(RLIMIT_NOFILE, &old);
   const rlimit low = {64, old.rlim_max};
   ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
+#endif
   std::vector<int> spent;
   for (int fd; (fd = dup(0)) >= 0;) spent.push_back(fd);
   const std::string message = thrownMessage([&] { h.save(out); });
   for (int fd : spent) close(fd);
+#ifndef _WIN32
   setrlimit(RLIMIT_NOFILE, &old);
+#endif
   fclose(out);
   EXPECT_EQ(message, "ChunkSave - can not open temporary file");
 }

@@ -5,6 +5,7 @@
 #include <random>
 #include <sstream>
 
+#include "support/peer.h"
 #include "support/tempdir.h"
 
 namespace {
@@ -102,7 +103,7 @@ class IQAgainstBc : public TempDirTest {};
 // One bc run: each operation ('d' is div()) on left operands of 0 to 510 digits, divisors as long or
 // of at most two digits; a product adds a line for its largest partial product, which must fit too.
 TEST_F(IQAgainstBc, EveryOperationOnEveryLengthMatchesBc) {
-  ASSERT_EQ(std::system("command -v bc >/dev/null"), 0) << "GNU bc is needed (tools/deps.sh test installs it)";
+  ASSERT_EQ(peer("command -v bc >/dev/null"), 0) << "GNU bc is needed (tools/deps.sh test installs it)";
   std::mt19937_64 rng(7);
   struct Case {
     std::string a, b;
@@ -123,7 +124,7 @@ TEST_F(IQAgainstBc, EveryOperationOnEveryLengthMatchesBc) {
       if (op == '*') program += "(" + c.a + ")*" + std::max(c.b[c.b.size() - 2], c.b.back()) + "\n";
     }
   writeFile("cases.bc", program + "quit\n");
-  ASSERT_EQ(std::system("BC_LINE_LENGTH=0 bc -q cases.bc >answers.txt"), 0);
+  ASSERT_EQ(peer("BC_LINE_LENGTH=0 bc -q cases.bc >answers.txt", {"cases.bc"}, {"answers.txt"}), 0);
   std::istringstream answers(readFile("answers.txt"));
 
   int truncatedLower = 0, overflows = 0;
