@@ -40,6 +40,6 @@ ctest --test-dir build --output-on-failure -j "$jobs" || status=1
 echo "== windows: unit suites under Wine"
 tools/windows_test.sh || status=1
 echo "== windows: the setup program and the zip, and the installed game under Wine"
-tools/windows_package.sh && bash tests/e2e/windows_e2e.sh "$(ls -t build-windows/giftguard-*-setup.exe | head -1)" data ||
-  status=1
+tools/windows_package.sh --tests &&
+  bash tests/e2e/windows_e2e.sh "$(ls -t build-windows-tests/giftguard-*-setup.exe | head -1)" data || status=1
 exit $status

@@ -3,12 +3,16 @@
 # tools/windows_build.sh (libraries and all), installed into a staging folder, then packed by NSIS
 # into build-windows/giftguard-<version>-setup.exe and by zip into giftguard-<version>-portable.zip.
 # Both hold the same files: giftguard.exe, data\ and licences\ (the game's and each bundled library's).
-# usage: tools/windows_package.sh [build folder]
+# With --tests it packs the program of the build that has the unit suites too (build-windows-tests/,
+# as tools/windows_test.sh leaves it), the same program, so that the test command compiles it once.
+# usage: tools/windows_package.sh [--tests] [build folder]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
-build=$(realpath -m "${1:-build-windows}")
-tools/windows_build.sh "$build" >/dev/null
+tests=()
+[[ ${1:-} == --tests ]] && tests=(--tests) && shift
+build=$(realpath -m "${1:-$([[ ${#tests[@]} -gt 0 ]] && echo build-windows-tests || echo build-windows)}")
+tools/windows_build.sh "${tests[@]}" "$build" >/dev/null
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 name=giftguard-$version
