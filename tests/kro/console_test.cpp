@@ -225,6 +225,7 @@ TEST_F(Commands, HelpListsTheBuiltInsQuitQuitsAndForIfAndBcRunTheirCommand) {
       {"if bc 2 < 1 then print yes", {"n1=2", "op=60", "n2=1"}},
       {"if bc 3 > 2 then print 1", {"n1=3", "op=62", "n2=2", "1 "}},
       {"if bc 2 = 2.9 then print 2", {"n1=2", "op=61", "n2=2", "2 "}},
+      {"if bc 2 = 3 then print 2", {"n1=2", "op=61", "n2=3"}},
       {"if bc x < 1 then print 3", {"n1=0", "op=60", "n2=1", "3 "}},
       {"if print a then print b", {"a "}},
       {"if bc 1 = 1", {}, "wrong use of if"},
