@@ -203,8 +203,8 @@ TEST_F(Keys, TypingKeepsTheAllowedCharactersUpTo255TabCompletesAndUpWalksTheHist
 TEST_F(Commands, HelpListsTheBuiltInsQuitQuitsAndForIfAndBcRunTheirCommand) {
   const Lines help = run("help");
   EXPECT_EQ(Lines(help.begin(), help.begin() + std::min<std::size_t>(help.size(), 20)),
-            (Lines{"help", "print", "echo", "quit", "for", "if", "set", "mov", "add", "sub", "mul", "run", "stop",
-                   "STOP", "end", "END", "jmp", "JMP", "goto", "bc"}));
+            (Lines{"help", "print", "echo", "quit", "for", "if",  "set", "mov", "add",  "sub",
+                   "mul",  "run",   "stop", "STOP", "end", "END", "jmp", "JMP", "goto", "bc"}));
   Var::get("blank");
   expectRuns({
       {"quit now", {"warning: arguments of function are ignored"}},
