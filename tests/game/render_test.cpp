@@ -132,7 +132,9 @@ TEST_F(Render, TextPagesDrawTheirLinesOverThePictureOrOnBlack) {
 
 // The open console's backdrop spans the window down to just below its input line.
 TEST_F(Render, TheOpenConsolesBackdropSpansTheWindow) {
+  Cfr::I()->echo("WWWWWWWW", 4);  // yellow
   while (Cfr::I()->getMode() != 'A') Cfr::I()->changeMode();
+  for (char c : std::string("MMMMMMMM")) Cfr::I()->keydownTrans(c);
   Cfr::I()->draw2d();
   while (Cfr::I()->getMode() != 'C') Cfr::I()->changeMode();
   const std::vector<unsigned char> p = frame();
@@ -141,6 +143,13 @@ TEST_F(Render, TheOpenConsolesBackdropSpansTheWindow) {
   };
   EXPECT_EQ(std::make_pair(rgb(122), rgb(118)),
             std::make_pair(std::vector<int>{26, 26, 76}, std::vector<int>{0, 0, 0}));
+  // Over it the log in its colours, and the input line in light grey.
+  int yellow = 0, grey = 0;
+  for (std::size_t i = 0; i < p.size(); i += 3) {
+    yellow += p[i] > 200 && p[i + 1] > 200 && p[i + 2] < 40;
+    grey += p[i] == p[i + 1] && p[i] == p[i + 2] && p[i] > 200 && p[i] < 235;
+  }
+  EXPECT_TRUE(yellow > 20 && grey > 20) << yellow << " yellow, " << grey << " grey";
 }
 
 // The log drawn from its texture covers exactly its glyphs' pixels, over whatever is there, and follows a new line.
