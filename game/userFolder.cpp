@@ -51,7 +51,9 @@ void placeInstalled(const fs::path& from, const fs::path& to, std::error_code& c
     if (!code) fs::remove(to, code);
   }
   if (!code) fs::copy_file(from, to, code);
-  if (!code) fs::last_write_time(to, fs::last_write_time(from, code), code);
+  fs::file_time_type written;
+  if (!code) written = fs::last_write_time(from, code);
+  if (!code) fs::last_write_time(to, written, code);
   if (!code) fs::permissions(to, fs::perms::owner_write, fs::perm_options::remove, code);
 }
 #else
@@ -215,9 +217,9 @@ std::string installedDataFolder(const std::string& dataFromProgram) {
 #endif
 
 bool prepareUserFolder(const std::string& installed, const std::string& folder, std::string& error) {
-  const fs::path data = pathOf(folder) / "data";
-  return makeFolders(data, error) && ownedPrivately(pathOf(folder), error) && ownedPrivately(data, error) &&
-         removeDeadLinks(pathOf(installed), data, error) && linkInstalled(pathOf(installed), data, error);
+  const fs::path home = pathOf(folder), data = home / "data", from = pathOf(installed);
+  return makeFolders(data, error) && ownedPrivately(home, error) && ownedPrivately(data, error) &&
+         removeDeadLinks(from, data, error) && linkInstalled(from, data, error);
 }
 
 bool enterWorkingFolder(const std::string& installed, const std::string& folder, std::string& error) {
@@ -234,8 +236,9 @@ bool enterWorkingFolder(const std::string& installed, const std::string& folder,
     return false;
   }
   if (!prepareUserFolder(installed, folder, error)) return false;
-  fs::current_path(pathOf(folder), code);
+  const fs::path home = pathOf(folder);
+  fs::current_path(home, code);
   if (!code) return true;
-  error = failed("enter the folder", pathOf(folder), code);
+  error = failed("enter the folder", home, code);
   return false;
 }

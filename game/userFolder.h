@@ -24,9 +24,10 @@ std::string installedDataFolder(const std::string& dataFromProgram);
 // player may edit (the settings, the default variables) are copied when missing,
 // every other installed file is linked (on Windows copied read-only, and copied
 // again when the installed file changes while the copy is still the game's);
-// links into the installed data that lead nowhere any more go. A file or link of the player's is left alone. The folder
-// and its data/ must be the player's: others' write permission is taken away,
-// and a folder that belongs to another user is refused.
+// links into the installed data that lead nowhere any more go. A file or link
+// of the player's is left alone. The folder and its data/ must be the player's:
+// others' write permission is taken away, and a folder that belongs to another
+// user is refused.
 bool prepareUserFolder(const std::string& installed, const std::string& folder, std::string& error);
 
 // Makes the working folder the game's: the prepared player's folder when the

@@ -56,30 +56,27 @@ void applyTimeout(SOCKET fd, unsigned ms) {
 // Windows' connect heeds no timeout of the socket's (it gives up after about 21 s): it is made
 // without blocking and waited for, up to the timeout; one still pending then is EINPROGRESS.
 int connectWithin(int fd, const sockaddr_in& peer, unsigned ms) {
-  u_long blocking = 1;
-  ioctlsocket(SOCKET(fd), FIONBIO, &blocking);
-  int result = connect(SOCKET(fd), reinterpret_cast<const sockaddr*>(&peer), sizeof peer);
-  if (result != 0 && WSAGetLastError() == WSAEWOULDBLOCK) {
+  const SOCKET s = SOCKET(fd);
+  u_long nonBlocking = 1;
+  ioctlsocket(s, FIONBIO, &nonBlocking);
+  int error = connect(s, reinterpret_cast<const sockaddr*>(&peer), sizeof peer) == 0 ? 0 : WSAGetLastError();
+  if (error == WSAEWOULDBLOCK) {
     fd_set done, failed;
     FD_ZERO(&done);
     FD_ZERO(&failed);
-    FD_SET(SOCKET(fd), &done);
-    FD_SET(SOCKET(fd), &failed);
+    FD_SET(s, &done);
+    FD_SET(s, &failed);
     timeval wait{long(ms / 1000), long(ms % 1000) * 1000};
     const int ready = select(0, nullptr, &done, &failed, &wait);
-    int error = WSAEINPROGRESS, length = sizeof error;
-    if (ready > 0 && FD_ISSET(SOCKET(fd), &failed))
-      getsockopt(SOCKET(fd), SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &length);
-    else if (ready > 0)
-      error = 0;
-    result = error == 0 ? 0 : -1;
-    WSASetLastError(error);
+    int length = sizeof error;
+    error = ready < 0 ? WSAGetLastError() : ready == 0 ? WSAEINPROGRESS : 0;
+    if (ready > 0 && FD_ISSET(s, &failed))
+      getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &length);
   }
-  const int kept = WSAGetLastError();
-  blocking = 0;
-  ioctlsocket(SOCKET(fd), FIONBIO, &blocking);
-  WSASetLastError(kept);
-  return result;
+  nonBlocking = 0;
+  ioctlsocket(s, FIONBIO, &nonBlocking);
+  WSASetLastError(error);
+  return error == 0 ? 0 : -1;
 }
 
 int newSocket() { return int(socket(AF_INET, SOCK_STREAM, 0)); }

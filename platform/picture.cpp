@@ -27,11 +27,11 @@ struct Picture {
   unsigned char* row(unsigned y) { return pixels.data() + std::size_t(height - 1 - y) * width * channels; }
 };
 
-bool readPng(const char* name, Picture& picture) {
+bool readPng(std::FILE* file, Picture& picture) {
   png_image image;
   std::memset(&image, 0, sizeof image);
   image.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_file(&image, name)) return false;
+  if (!png_image_begin_read_from_stdio(&image, file)) return false;
   const bool alpha = (image.format & PNG_FORMAT_FLAG_ALPHA) != 0;
   image.format = alpha ? PNG_FORMAT_RGBA : PNG_FORMAT_RGB;
   picture.width = image.width, picture.height = image.height, picture.channels = alpha ? 4 : 3;
@@ -52,7 +52,7 @@ struct JpegErrors {
 void jpegFailed(j_common_ptr info) { std::longjmp(reinterpret_cast<JpegErrors*>(info->err)->escape, 1); }
 
 // No C++ object with a destructor lives across the setjmp: longjmp would skip it.
-bool decodeJpeg(std::FILE* file, Picture& picture) {
+bool readJpeg(std::FILE* file, Picture& picture) {
   jpeg_decompress_struct info;
   JpegErrors errors;
   info.err = jpeg_std_error(&errors.manager);
@@ -77,19 +77,14 @@ bool decodeJpeg(std::FILE* file, Picture& picture) {
   return true;
 }
 
-bool readJpeg(const char* name, Picture& picture) {
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(name, "rb"), std::fclose);
-  return file && decodeJpeg(file.get(), picture);
-}
-
 // The kind of picture by its first bytes, as the library does for a name it cannot place.
 bool read(const char* name, Picture& picture) {
   unsigned char magic[8] = {};
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(name, "rb"), std::fclose);
   if (!file || std::fread(magic, 1, sizeof magic, file.get()) != sizeof magic) return false;
-  file.reset();
-  if (png_sig_cmp(magic, 0, sizeof magic) == 0) return readPng(name, picture);
-  if (magic[0] == 0xFF && magic[1] == 0xD8) return readJpeg(name, picture);
+  std::rewind(file.get());
+  if (png_sig_cmp(magic, 0, sizeof magic) == 0) return readPng(file.get(), picture);
+  if (magic[0] == 0xFF && magic[1] == 0xD8) return readJpeg(file.get(), picture);
   return false;
 }
 
