@@ -7,13 +7,8 @@ session_start() {
   work=$(mktemp -d "/tmp/giftguard-$1-XXXXXX")
   pid= xvfb=
   trap session_cleanup EXIT
-  if [ -z "${DISPLAY:-}" ]; then
-    for n in $(seq 90 120); do [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]] || break; done
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-    xvfb=$!
-    export DISPLAY=":$n"
-    for _ in $(seq 250); do [[ -e /tmp/.X11-unix/X$n ]] && break; sleep 0.1; done
-  fi
+  source "$root/tools/display.sh"
+  display_start
   cp -r "$root/data" "$work/data"
   rm -f "$work/data/log.txt" "$work/data/toplist.dat" "$work/data/toplist.dat".*
 }

@@ -14,14 +14,9 @@ if command -v clang++ >/dev/null; then
 fi
 
 # Tests that open windows need an X display: without one, a virtual one.
-if [[ -z "${DISPLAY:-}" ]]; then
-  for n in $(seq 90 120); do [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]] || break; done
-  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-  xvfb=$!
-  trap 'kill $xvfb 2>/dev/null' EXIT
-  export DISPLAY=":$n"
-  for _ in $(seq 50); do [[ -e /tmp/.X11-unix/X$n ]] && break; sleep 0.1; done
-fi
+source tools/display.sh
+display_start
+[[ -z $xvfb ]] || trap 'kill $xvfb 2>/dev/null' EXIT
 
 status=0
 echo "== format"

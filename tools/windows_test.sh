@@ -40,14 +40,9 @@ for suite in "${peered[@]}"; do
     echo "  $suite fails on Linux too ($build/linux-peers.log)"
 done
 
-# Windows opens windows: without a display, a virtual one, as tools/test.sh starts it.
-if [[ -z "${DISPLAY:-}" ]]; then
-  for n in $(seq 90 120); do [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]] || break; done
-  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-  xvfb=$!
-  export DISPLAY=":$n"
-  for _ in $(seq 50); do [[ -e /tmp/.X11-unix/X$n ]] && break; sleep 0.1; done
-fi
+# Windows opens windows: without a display, a virtual one.
+source tools/display.sh
+display_start
 /usr/lib/wine/wine64 wineboot -i >"$work/wineboot.log" 2>&1 || { cat "$work/wineboot.log"; exit 1; }
 booted=$SECONDS
 

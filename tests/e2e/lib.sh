@@ -43,6 +43,8 @@ sweepToKill() {  # [N]: sweeps until one kills, at most N (10) times
   return 1
 }
 
+# The text's bytes as the top list's file holds a name: "69 6e" for "in".
+hexOf() { printf %s "$1" | od -An -tx1 | sed 's/^ //'; }
 # A survival played to a top-list entry under NAME, saved in FILE: the clicks of a sweep miss the
 # gifts, and godmode keeps the game going until a kill, however slow the machine; only then may
 # the game be lost, by a click on a gift or a gift carried off.
@@ -63,7 +65,7 @@ playedToEntry() {  # NAME FILE
   check "the name prompt follows the result" eventually differsFrom result
   entered "$1"
   check "the entry is saved in the player's folder" \
-    eventually grep -qi "$(printf %s "$1" | od -An -tx1 | sed 's/^ //')" "$2"
+    eventually grep -qi "$(hexOf "$1")" "$2"
 }
 
 differsFrom() { shot now && above "$(compare -metric AE "$work/$1.png" "$work/now.png" null: 2>&1)" 1000; }
