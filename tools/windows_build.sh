@@ -9,7 +9,7 @@ tests=OFF
 [[ ${1:-} == --tests ]] && tests=ON && shift
 build=${1:-$([[ $tests == ON ]] && echo build-windows-tests || echo build-windows)}
 prefix=$(tools/windows_deps.sh | tail -1)
-cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DGIFTGUARD_MINGW_PREFIX="$prefix" \
+cmake --no-warn-unused-cli -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DGIFTGUARD_MINGW_PREFIX="$prefix" \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGIFTGUARD_TESTS=$tests -DGIFTGUARD_BENCH=OFF -DGIFTGUARD_FUZZ=OFF >/dev/null
 cmake --build "$build" -j"$(nproc)"
 echo "built $build/giftguard.exe"

@@ -84,9 +84,9 @@ launch() {
   (cd "$work" && exec "$bin" >"$work/out.txt" 2>"$work/err.txt") &
   pid=$!
 }
-start() {  # launch, and wait for the window
+start() {  # launch, and wait for the window (windowWait seconds, 20 unless set)
   launch
-  window=$(timeout 20 xdotool search --sync --onlyvisible --name '^opengl progam$' 2>/dev/null | head -1)
+  window=$(timeout "${windowWait:-20}" xdotool search --sync --onlyvisible --name '^opengl progam$' 2>/dev/null | head -1)
   [ -n "$window" ] && xdotool windowfocus --sync "$window" 2>/dev/null
   sleep 0.5
 }

@@ -14,6 +14,7 @@ wine=/usr/lib/wine/wine64
 # and so their profile's folder, is one that Windows' ANSI code page cannot spell.
 export WINEPREFIX=$work/wine WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml=' USER='Łódź游戏'
 settled() { /usr/lib/wine/wineserver -w; }  # every Windows process of the prefix has ended
+windowWait=60  # a fresh prefix's first window once took longer than 20 s
 "$wine" wineboot --init >"$work/boot.txt" 2>&1
 settled
 unix() { "$wine" winepath -u "$1" 2>/dev/null; }
