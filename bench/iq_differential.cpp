@@ -95,6 +95,9 @@ std::pair<std::string, std::string> productPair() {
   const int n = length();
   return {operand(n), operand(below(514 - n))};
 }
+std::pair<std::string, std::string> shortPair() {  // at most two limbs each, up to the limbs' edge
+  return {operand(below(18)), operand(below(18))};
+}
 std::pair<std::string, std::string> divisionPair() {
   const int n = length();
   return {operand(n), operand(std::min(510, below(n + 3)))};
@@ -112,6 +115,7 @@ int main(int argc, char** argv) {
   Kind kinds[] = {{"add", anyPair, add<IQ>, add<reference::IQ>},
                   {"sub", anyPair, sub<IQ>, sub<reference::IQ>},
                   {"mul", productPair, mul<IQ>, mul<reference::IQ>},
+                  {"mul short", shortPair, mul<IQ>, mul<reference::IQ>},
                   {"mul in place", productPair, mulInPlace<IQ>, mulInPlace<reference::IQ>},
                   {"quotient (/=)", divisionPair, quotient<IQ>, quotient<reference::IQ>},
                   {"whole quotient (div)", divisionPair, whole<IQ>, whole<reference::IQ>},

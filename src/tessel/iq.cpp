@@ -296,6 +296,18 @@ uint32_t carryColumns(uint64_t* acc, int n, uint32_t* out) {
 bool multCore(const uint32_t* a, int na, const uint32_t* b, int nb, uint32_t* r, int& nr) {
   nr = 0;
   if (!na || !nb) return true;
+  if (na <= 2 && nb <= 2) {  // below 10^18 each: three columns, without the arrays' fixed costs
+    const uint64_t a0 = a[0], a1 = na > 1 ? a[1] : 0, whole = ((nb > 1 ? uint64_t(b[1]) * BASE : 0) + b[0]) / 100;
+    const uint64_t w0 = whole % BASE, w1 = whole / BASE, fraction = b[0] % 100, value = a1 * BASE + a0;
+    uint64_t column = a0 * w0 + value * (fraction / 10) / 10 + value * (fraction % 10) / 100;
+    const uint32_t r0 = uint32_t(column % BASE);
+    column = a0 * w1 + a1 * w0 + column / BASE;
+    const uint32_t r1 = uint32_t(column % BASE);
+    column = a1 * w1 + column / BASE;
+    r[0] = r0, r[1] = r1, r[2] = uint32_t(column % BASE), r[3] = uint32_t(column / BASE);
+    nr = usedLimbs(r, 4);
+    return true;
+  }
   const uint32_t fraction = b[0] % 100, tenths = fraction / 10, hundredths = fraction % 10;
   if (na == N && (tenths || hundredths)) {  // a fraction digit's partial must fit before its shift
     uint32_t part[N + 1];
@@ -425,7 +437,12 @@ void IQ::set(const IQ& o) { *this = o; }
 
 const IQ& IQ::operator=(const IQ& o) {
   if (this != &o) {
-    std::copy(o.limb, o.limb + std::max(used, o.used), limb);  // limbs above `used` are 0 in both
+    // Four limbs at a time, without a call: limbs above `used` are 0 in both, so the
+    // few copied beyond the longer one change nothing.
+    const int n = std::max(used, o.used);
+    int i = 0;
+    for (; i < n && i + 4 <= N; i += 4) std::memcpy(limb + i, o.limb + i, 4 * sizeof *limb);
+    for (; i < n; ++i) limb[i] = o.limb[i];
     used = o.used;
     minus = o.minus;
     error = o.error;
@@ -531,8 +548,10 @@ void IQ::absPlus(const IQ& o) {
     carry = t >= BASE;
     limb[i] = carry ? t - BASE : t;
   }
-  if (carry) limb[n] = carry;  // n < N: the top limbs are below TOP_LIMIT, their sum has no carry
-  trim(std::min(n + 1, N));
+  // n < N when there is a carry: the top limbs are below TOP_LIMIT, their sum has none.
+  // Without one the top limb is at least the longer operand's, so not 0.
+  limb[std::min(n, N - 1)] += carry;
+  used = n + int(carry);
   if (used == N && limb[N - 1] >= TOP_LIMIT) {  // a carry out of the top digit: keep the digits, drop the carry
     limb[N - 1] -= TOP_LIMIT;
     trim(N);
