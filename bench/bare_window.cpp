@@ -3,12 +3,17 @@
 // The floor for the program's start-up and frame figures: the same SDL 2 window
 // and context, every frame only cleared and swapped. Ends after
 // GIFTGUARD_QUIT_AFTER_FRAMES frames, like the program.
+//
+// With --backdrop it also fills the open console's backdrop, a flat quad over the
+// window's top half, every frame: the floor for a frame with the console open.
 #include <SDL.h>
 #include <SDL_opengl.h>
 
 #include <cstdlib>
+#include <cstring>
 
-int main(int, char**) {
+int main(int argc, char** argv) {
+  const bool backdrop = argc > 1 && std::strcmp(argv[1], "--backdrop") == 0;
   if (SDL_Init(SDL_INIT_VIDEO) != 0) return 1;
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
   SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
@@ -27,6 +32,10 @@ int main(int, char**) {
       continue;
     }
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    if (backdrop) {  // as the console draws it, below its log at the window's middle
+      glColor3f(0.1f, 0.1f, 0.3f);
+      glRectf(-1, -0.06f, 1, 1);
+    }
     SDL_GL_SwapWindow(window);
     if (frames > 0 && --frames == 0) quit = true;
   }

@@ -39,11 +39,12 @@ def main():
     bare = os.path.abspath(os.path.join(build, "bench", "bare_window"))
     work = tempfile.mkdtemp(prefix="giftguard-bench-")
     shutil.copytree("data", os.path.join(work, "data"))
-    runs = {key: [] for key in ["game1", "gameN", "gameConsole", "bare1", "bareN"]}
+    runs = {key: [] for key in ["game1", "gameN", "gameConsole", "bare1", "bareN", "bareBackdrop"]}
     for _ in range(REPEATS):
         runs["bare1"].append(timed([bare], 1, work))
         runs["game1"].append(timed([game], 1, work))
         runs["bareN"].append(timed([bare], FRAMES + 1, work))
+        runs["bareBackdrop"].append(timed([bare, "--backdrop"], FRAMES + 1, work))
         runs["gameN"].append(timed([game], FRAMES + 1, work))
         runs["gameConsole"].append(timed([game], FRAMES + 1, work, open_console=True))
     shutil.rmtree(work)
@@ -59,6 +60,8 @@ def main():
     for label, key in [("main-menu frame", "gameN"), ("main-menu frame, console open", "gameConsole")]:
         f = frame(m[key], m["game1"])
         print(f"| {label} | {us(f)} | {us(bare_frame)} | {f / bare_frame:.2f} |")
+    f = frame(m["bareBackdrop"], m["bare1"])
+    print(f"| bare window filling the console's backdrop alone | {us(f)} | {us(bare_frame)} | {f / bare_frame:.2f} |")
 
 
 if __name__ == "__main__":
