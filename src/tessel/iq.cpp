@@ -145,11 +145,19 @@ void spreadColumns(uint64_t* acc, int n) {
   acc[n] += below;
 }
 
+// Where the loader picks among copies of a function (GCC on Linux), the column sums
+// also get a copy for AVX2, whose four-lane products make a long product a fifth faster.
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && defined(__linux__)
+#define WITH_AVX2_COPY __attribute__((target_clones("avx2", "default")))
+#else
+#define WITH_AVX2_COPY
+#endif
+
 // acc[0..nx+ny] += the column sums of x * y without the product x[0] * y[0]. The
 // columns are spread after every 16 rows but the last, before 16 more products below
 // 10^18 could overflow them: each column ends below 16 * 10^18 + 2^64 / BASE.
 // Rows go in pairs, so that each column is loaded and stored once for two products.
-void mulColumns(const uint32_t* x, int nx, const uint32_t* y, int ny, uint64_t* acc) {
+WITH_AVX2_COPY void mulColumns(const uint32_t* x, int nx, const uint32_t* y, int ny, uint64_t* acc) {
   for (int i = 0; i < nx;) {
     for (const int blockEnd = std::min(nx, i + 16); i < blockEnd; i += 2) {
       const uint64_t x0 = x[i], x1 = i + 1 < blockEnd ? x[i + 1] : 0;
