@@ -192,11 +192,24 @@ TEST_F(Render, ThePointerIsTheCrossHairAndTheWindowSdl2s) {
   EXPECT_EQ(platform::linkedSdlMajorVersion(), 2);
 }
 
-// A key's press and release reach the shell; Alt combinations and F10 are the system's, and
-// Alt+F4 closes the window.
+// A key's press and release reach the shell, every named key as its name's code; Alt
+// combinations and F10 are the system's, and Alt+F4 closes the window.
 TEST_F(Render, TheWindowHandsOnKeysButKeepsTheSystemsOwn) {
   platform::Message message;
   while (platform::pollMessage(message)) {
+  }
+  std::vector<std::pair<platform::Message::Kind, unsigned>> named;
+  // clang-format off
+  for (auto [sym, code] : {std::pair{SDLK_BACKSPACE, vk::BACKSPACE}, {SDLK_TAB, vk::TAB}, {SDLK_KP_ENTER, vk::RETURN},
+       {SDLK_RSHIFT, vk::SHIFT}, {SDLK_LCTRL, vk::CONTROL}, {SDLK_ESCAPE, vk::ESCAPE}, {SDLK_PAGEUP, vk::PAGE_UP},
+       {SDLK_PAGEDOWN, vk::PAGE_DOWN}, {SDLK_END, vk::END}, {SDLK_HOME, vk::HOME}, {SDLK_LEFT, vk::LEFT},
+       {SDLK_UP, vk::UP}, {SDLK_RIGHT, vk::RIGHT}, {SDLK_DOWN, vk::DOWN}, {SDLK_INSERT, vk::INSERT},
+       {SDLK_DELETE, vk::DELETE}, {SDLK_KP_0, vk::NUMPAD0}, {SDLK_KP_9, char(vk::NUMPAD0 + 9)}, {SDLK_F1, vk::F1},
+       {SDLK_F12, char(vk::F1 + 11)}, {SDLK_BACKQUOTE, vk::GRAVE}}) {  // clang-format on
+    SDL_Event event{};
+    event.type = SDL_KEYDOWN, event.key.keysym.sym = sym;
+    SDL_PushEvent(&event);
+    named.emplace_back(platform::Message::KeyDown, (unsigned char)code);
   }
   for (auto [type, sym, mod] : {std::tuple{SDL_KEYDOWN, SDLK_SPACE, KMOD_NONE},
                                 {SDL_KEYUP, SDLK_SPACE, KMOD_NONE},
@@ -212,9 +225,10 @@ TEST_F(Render, TheWindowHandsOnKeysButKeepsTheSystemsOwn) {
   while (platform::pollMessage(message))  // the X server's own events (the pointer, the focus) aside
     if (message.kind != platform::Message::MouseMove && message.kind != platform::Message::Size)
       seen.emplace_back(message.kind, message.code);
-  EXPECT_EQ(seen, (decltype(seen){{platform::Message::KeyDown, vk::SPACE},
-                                  {platform::Message::KeyUp, vk::SPACE},
-                                  {platform::Message::Close, 0}}));
+  named.insert(named.end(), {{platform::Message::KeyDown, vk::SPACE},
+                             {platform::Message::KeyUp, vk::SPACE},
+                             {platform::Message::Close, 0}});
+  EXPECT_EQ(seen, named);
 }
 
 // Caught through the feedback buffer under a halved projection, so that what falls off shows too;
