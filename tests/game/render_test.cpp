@@ -33,6 +33,8 @@
 
 #include "support/tempdir.h"
 
+#undef DELETE  // windows.h, which OpenGL's headers bring in on Windows, makes it an access right
+
 namespace {
 
 const int SIZE = 256;
