@@ -3,6 +3,7 @@
 #include <tessel/arraySerializable.h>
 #include <tessel/proof.h>
 #include <tessel/serializable.h>
+#include <tessel/tessel.h>
 
 #ifdef _WIN32
 #include <io.h>
@@ -11,6 +12,8 @@
 #include <unistd.h>
 #endif
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 
@@ -225,6 +228,18 @@ TEST_F(Chunk, ArraysCountFirstAndRefuseCountsAboveTheIdRange) {
                              chunk("001a", le(8)) + chunk("0000", le(9))),
             "");
   EXPECT_TRUE(b.num == 2 && b[0] == 9 && b[1] == 6 && b[2] == 0);
+  // An element's id: the first four characters that "%4.X" prints, spaces made '0'; read back in the range.
+  for (unsigned i : {0u, 26u, 4095u, 65535u, 65536u, 0x12345u, 0xFFFFFFFFu}) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%4.X", i);
+    std::replace(text, text + 4, ' ', '0');
+    unsigned back = ~0u;
+    EXPECT_EQ(ArraySerializableType<int>::elementId(i), Tessel::chunk2unsigned(text[0], text[1], text[2], text[3]))
+        << i;
+    EXPECT_EQ(ArraySerializableType<int>::elementIndex(ArraySerializableType<int>::elementId(i), &back) && back == i,
+              i < 65536)
+        << i;
+  }
   for (char form : {'x', 'c'}) {
     Serializable::fileType = form;
     auto value = [form](const char* id, unsigned v) {
