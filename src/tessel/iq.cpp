@@ -304,10 +304,11 @@ uint32_t carryColumns(uint64_t* acc, int n, uint32_t* out) {
 bool multCore(const uint32_t* a, int na, const uint32_t* b, int nb, uint32_t* r, int& nr) {
   nr = 0;
   if (!na || !nb) return true;
+  const uint32_t fraction = b[0] % 100, tenths = fraction / 10, hundredths = fraction % 10;
   if (na <= 2 && nb <= 2) {  // below 10^18 each: three columns, without the arrays' fixed costs
     const uint64_t a0 = a[0], a1 = na > 1 ? a[1] : 0, whole = ((nb > 1 ? uint64_t(b[1]) * BASE : 0) + b[0]) / 100;
-    const uint64_t w0 = whole % BASE, w1 = whole / BASE, fraction = b[0] % 100, value = a1 * BASE + a0;
-    uint64_t column = a0 * w0 + value * (fraction / 10) / 10 + value * (fraction % 10) / 100;
+    const uint64_t w0 = whole % BASE, w1 = whole / BASE, value = a1 * BASE + a0;
+    uint64_t column = a0 * w0 + value * tenths / 10 + value * hundredths / 100;
     const uint32_t r0 = uint32_t(column % BASE);
     column = a0 * w1 + a1 * w0 + column / BASE;
     const uint32_t r1 = uint32_t(column % BASE);
@@ -316,7 +317,6 @@ bool multCore(const uint32_t* a, int na, const uint32_t* b, int nb, uint32_t* r,
     nr = usedLimbs(r, 4);
     return true;
   }
-  const uint32_t fraction = b[0] % 100, tenths = fraction / 10, hundredths = fraction % 10;
   if (na == N && (tenths || hundredths)) {  // a fraction digit's partial must fit before its shift
     uint32_t part[N + 1];
     std::copy(a, a + N, part);
