@@ -219,6 +219,7 @@ bool Cfr::keydown(unsigned char key) {
     }
     case vk::UP:
       if (lastCmdHistoryReaded < HISTORY) {
+        static_assert(sizeof newcmd == sizeof lastCmdHistory[0], "an entry is copied whole into the line");
         std::memcpy(newcmd, lastCmdHistory[lastCmdHistoryReaded], sizeof newcmd);
         ++lastCmdHistoryReaded;
       }

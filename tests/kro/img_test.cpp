@@ -151,6 +151,8 @@ TEST(Img, OperationsMatchTheirLiteralVersions) {
   rows.push_back({"fillf", randomImg(6, 4, 7, 2), [](Img& i) { i.fillf(0.5f, 0.5f, 7); },
                   [](Img& i) { literal::fill(i, 3, 2, 7); }});
   for (int m : {2, -7, -1000003}) rows.push_back(like("move", randomImg(5, 3, 4), &Img::move, literal::move, m, 1 - m));
+  rows.push_back(
+      {"movef", randomImg(5, 3, 4), [](Img& i) { i.movef(0.4f, -0.34f); }, [](Img& i) { literal::move(i, 2, -1); }});
   const float weights[][9] = {{-1, 3, 0.5f, 2, -0.25f, 1, 0, 7, -2},
                               {1, 0, -1, 0, 0, 0, -1, 0, 1},  // weight sum 0 inside
                               {0, 0, 0, 0, 0, 0, 0, 0, 0},

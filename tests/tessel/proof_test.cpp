@@ -41,6 +41,7 @@ TEST_F(ProofTrace, EntriesAndExitsWriteTheOpenScopesExceptionsIncluded) {
 
 TEST_F(ProofTrace, StopPopsTheInnermostWhateverTheName) {
   ASSERT_TRUE(inChild([] {
+    close(0);  // the trace then gets descriptor 0, which is as good as any
     Proof::I()->start("A");
     Proof::I()->start("A");
     Proof::I()->stop("B");
@@ -56,7 +57,10 @@ TEST_F(ProofTrace, StopPopsTheInnermostWhateverTheName) {
 // Without its file the trace is off, and the program goes on.
 TEST_F(ProofTrace, AFileThatCannotBeCreatedDisablesTheTrace) {
   std::filesystem::create_directory("proof.txt");
-  ASSERT_TRUE(inChild([] { ProofOb a("A"); }));
+  ASSERT_TRUE(inChild([] {
+    { ProofOb a("A"); }
+    if (thrownMessage([] { Proof::I()->stop("A"); }) != "pop from empty stack") _exit(1);  // untraced, as traced
+  }));
   EXPECT_TRUE(std::filesystem::is_directory("proof.txt"));
   std::filesystem::remove("proof.txt");
   writeFile("victim", "kept");
