@@ -213,6 +213,10 @@ TEST(Img, CirclesAndPlacedPictures) {
   dst.add_method = 4;
   dst.putimg(src, 7, 6);  // wraps
   EXPECT_EQ(dst.get(0, 7), src.get(1, 1));
+  Img same(dst);  // by fractions: at (8 * 0.25, 8 * -0.125)
+  dst.putimgf(src, 0.25f, -0.125f);
+  same.putimg(src, 2, -1);
+  EXPECT_EQ(bytes(dst), bytes(same));
   dst.clear(0);
   testing::internal::CaptureStdout();         // a debug line per call
   dst.putimg2f(src, 0, 0, 0.5f, 0, 0, 0.5f);  // the upper left quarter, pixel for pixel, and its far edges
