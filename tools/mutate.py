@@ -55,6 +55,8 @@ SEED = "giftguard mutants 1"
 SAMPLE_SIZE = 300
 TIMEOUT_FACTOR = 5  # a suite may take this many times its time on the unmutated sources,
 TIMEOUT_SLACK = 5.0  # plus these seconds, before the mutant counts as timed out
+TIMEOUT_RETRY = 4  # a suite past its time runs once more with this many times the time: a busy
+                   # machine once passed a mutant off as a hang and hid a lost check
 BUILD_TIMEOUT = 1800
 FREE_DISPLAYS = range(90, 121)  # where an Xvfb of our own may go, as tools/test.sh does
 CMAKE_OPTIONS = [
@@ -956,7 +958,10 @@ def run_suites(suites, graph, baseline, build_first=lambda suite: None):
         error = build_first(suite)
         if error:
             return "unbuilt", "", error
-        code = run_suite(graph, suite, timeout=TIMEOUT_FACTOR * baseline[suite] + TIMEOUT_SLACK)
+        limit = TIMEOUT_FACTOR * baseline[suite] + TIMEOUT_SLACK
+        code = run_suite(graph, suite, timeout=limit)
+        if code is None:
+            code = run_suite(graph, suite, timeout=TIMEOUT_RETRY * limit)
         if code is None:
             return "timeout", suite, ""
         if code != 0:

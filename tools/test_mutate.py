@@ -140,6 +140,10 @@ class TheKillMatrix(unittest.TestCase):
                              ("killed", "b B.x", ""))
             self.assertEqual(built, ["a", "b"])
             self.assertEqual(mutate.run_suites(["c"], None, {"c": 1}, lambda suite: "error"), ("unbuilt", "", "error"))
+        answers = {"slow": [None, 0], "hung": [None, None]}  # past its time once, and twice
+        with unittest.mock.patch.object(mutate, "run_suite", lambda graph, suite, timeout: answers[suite].pop(0)):
+            self.assertEqual(mutate.run_suites(["slow", "hung"], None, dict.fromkeys(answers, 1)),
+                             ("timeout", "hung", ""))
 
     def test_a_crash_is_blamed_on_its_test_and_the_suite_goes_on_without_it(self):
         runs = {("one", ()): (-11, "[ RUN      ] A.a\n[  FAILED  ] A.a (0 ms)\n[ RUN      ] A.b\n"),
