@@ -121,15 +121,19 @@ TEST_F(Render, TextPagesDrawTheirLinesOverThePictureOrOnBlack) {
   std::vector<unsigned char> p = frame();
   auto pixel = [&](int x, int y) { return &p[(y * SIZE + x) * 3]; };
   EXPECT_GT(pixel(5, 250)[2], 100);  // the picture fills the screen
-  int white = 0, above = 0;          // letters of size 0.1 stay below the middle
-  for (int y = 90; y < SIZE; ++y)
-    for (int x = 0; x < 128; ++x) (y < 128 ? white : above) += pixel(x, y)[0] > 200 && pixel(x, y)[2] > 200;
-  EXPECT_TRUE(white > 100 && above == 0) << white << " " << above;
+  int white = 0;
+  for (int y = 90; y < 128; ++y)
+    for (int x = 0; x < 128; ++x) white += pixel(x, y)[0] > 200 && pixel(x, y)[2] > 200;
+  EXPECT_GT(white, 100);
   ModTxtShow::I(nullptr, nullptr, nullptr);  // no picture: the text on black
   glClear(GL_COLOR_BUFFER_BIT);
   page->draw2d();
   p = frame();
   EXPECT_EQ(pixel(5, 250)[2], 0);
+  int above = 0;  // letters of size 0.1 stay below the middle
+  for (int y = 128; y < SIZE; ++y)
+    for (int x = 0; x < SIZE; ++x) above += pixel(x, y)[0] > 200;
+  EXPECT_EQ(above, 0);
 }
 
 // The open console's backdrop spans the window down to just below its input line.
