@@ -953,15 +953,20 @@ def suites_in_order(path, graph, baseline):
     return sorted(graph.suites_reaching(path), key=order)
 
 
+def run_in_time(graph, suite, baseline, flags=FAIL_FAST):
+    """run_suite within the suite's time; past it, once more with TIMEOUT_RETRY times that time,
+    so that a busy moment of the machine is not taken for a hang. None when both run out."""
+    limit = TIMEOUT_FACTOR * baseline[suite] + TIMEOUT_SLACK
+    code = run_suite(graph, suite, limit, flags)
+    return run_suite(graph, suite, TIMEOUT_RETRY * limit, flags) if code is None else code
+
+
 def run_suites(suites, graph, baseline, build_first=lambda suite: None):
     for suite in suites:
         error = build_first(suite)
         if error:
             return "unbuilt", "", error
-        limit = TIMEOUT_FACTOR * baseline[suite] + TIMEOUT_SLACK
-        code = run_suite(graph, suite, timeout=limit)
-        if code is None:
-            code = run_suite(graph, suite, timeout=TIMEOUT_RETRY * limit)
+        code = run_in_time(graph, suite, baseline)
         if code is None:
             return "timeout", suite, ""
         if code != 0:
@@ -1093,10 +1098,10 @@ def run_all_suites(suites, graph, baseline):
     was running, and the suite goes on with the tests that have not started yet."""
     kills, timed_out, failed_any = [], [], False
     for suite in suites:
-        started, limit = set(), TIMEOUT_FACTOR * baseline[suite] + TIMEOUT_SLACK
+        started = set()
         while True:
             skip = ("--gtest_filter=-" + ":".join(sorted(started)),) if started else ()
-            code = run_suite(graph, suite, limit, FULL_RUN + skip)
+            code = run_in_time(graph, suite, baseline, FULL_RUN + skip)
             output = TEST_LOG.read_text(errors="replace")
             failed, running = test_outcomes(output)
             kills += [f"{suite}:{name}" for name in failed]

@@ -134,14 +134,16 @@ class TheKillMatrix(unittest.TestCase):
     def test_a_run_builds_each_suite_just_before_it_and_none_after_the_first_failure(self):
         built = []
         with tempfile.TemporaryDirectory() as folder, unittest.mock.patch.multiple(
-                mutate, run_suite=lambda graph, suite, timeout: {"a": 0, "b": 1}[suite], TEST_LOG=Path(folder) / "log"):
+                mutate, run_suite=lambda graph, suite, timeout, flags: {"a": 0, "b": 1}[suite],
+                TEST_LOG=Path(folder) / "log"):
             mutate.TEST_LOG.write_text("[  FAILED  ] B.x (0 ms)\n")
             self.assertEqual(mutate.run_suites(["a", "b", "c"], None, dict.fromkeys("abc", 1), built.append),
                              ("killed", "b B.x", ""))
             self.assertEqual(built, ["a", "b"])
             self.assertEqual(mutate.run_suites(["c"], None, {"c": 1}, lambda suite: "error"), ("unbuilt", "", "error"))
         answers = {"slow": [None, 0], "hung": [None, None]}  # past its time once, and twice
-        with unittest.mock.patch.object(mutate, "run_suite", lambda graph, suite, timeout: answers[suite].pop(0)):
+        with unittest.mock.patch.object(mutate, "run_suite",
+                                        lambda graph, suite, timeout, flags: answers[suite].pop(0)):
             self.assertEqual(mutate.run_suites(["slow", "hung"], None, dict.fromkeys(answers, 1)),
                              ("timeout", "hung", ""))
 
